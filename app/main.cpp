@@ -1,0 +1,2 @@
+// Program entry (filled in with the main window).
+int main() { return 0; }

@@ -1,0 +1,2 @@
+// Placeholder until the codec lands in the next commit.
+#include "BmpCodec.h"

@@ -1,0 +1,19 @@
+#pragma once
+// BMP reading (every common variety) and 24-bit BMP writing.
+#include "TBigBitmap.h"
+#include <QByteArray>
+
+namespace qv {
+
+/// @brief Decodes BMP bytes: 1/2/4/8-bit palettes, RLE4/RLE8, 16/24/32 bits with or without
+/// bit fields, OS/2 and Windows V3/V4/V5 headers, bottom-up and top-down rows.
+/// Gives a 24-bit bitmap; damaged input gives an error, never a crash or an unbounded allocation.
+ImageLoadResult decodeBmp(const QByteArray& bytes);
+ImageLoadResult readBmpFile(const QString& path);
+
+/// @brief Encodes a bitmap as a bottom-up 24-bit BMP with a 40-byte info header.
+QByteArray encodeBmp24(const TBigBitmap& bitmap);
+/// @brief Writes encodeBmp24 to a file; false (and a reason) on any failure.
+bool writeBmpFile(const TBigBitmap& bitmap, const QString& path, QString* error = nullptr);
+
+} // namespace qv

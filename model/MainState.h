@@ -1,0 +1,43 @@
+#pragma once
+// State that the main window owns and the document works on: the photo pool, the page image
+// cache, the spread side, the busy panel and the hooks back into the window.
+#include "PageImageCache.h"
+#include "QorDef.h"
+#include <functional>
+
+namespace qv {
+
+/// What the document needs of the busy panel and the cursor; the window fills it in.
+struct BusyHooks {
+    std::function<void(const QString&)> setCaption = [](const QString&) {};
+    std::function<void()> show = [] {};          // GridSetOn
+    std::function<void()> hide = [] {};
+    std::function<void(int max)> showProgress = [](int) {};
+    std::function<void(int pos)> setProgress = [](int) {};
+    std::function<void()> hideProgress = [] {};
+    std::function<void(bool)> hourglass = [](bool) {};
+};
+
+/// Calls from the document into controls that later parts of the window provide.
+struct WindowHooks {
+    std::function<int()> photoStripRow = [] { return -1; };   // current row of the design photo strip
+    std::function<void()> refreshToolButtons = [] {};
+    std::function<void()> selectSelectionTool = [] {};
+    std::function<void()> refreshPhotoStrip = [] {};
+};
+
+struct TMainState {
+    QVector<TInfos> pool;
+    TPageImageCache cache;
+    int32_t editSide = 0;        // 0 none, 1 left page, 2 right page
+    int32_t navEntryCount = 17;
+    bool modified = false;
+    bool restorePending = false;
+    int32_t originX = 0;         // pixel position of spread (0, 0) on the editor canvas
+    int32_t originY = 0;
+    bool useMMX = false;         // SIMD resize available (chosen once at start)
+    BusyHooks busy;
+    WindowHooks window;
+};
+
+} // namespace qv

@@ -1,0 +1,124 @@
+#pragma once
+// TForm2: the book being edited. Book type and page geometry, the item list of the current
+// page and its operations, and the page store with its one-level undo. It shows no window.
+#include "MainState.h"
+#include "QorDef.h"
+#include "QorIO.h"
+#include "WorkFolder.h"
+#include <QRect>
+#include <functional>
+
+namespace qv {
+
+/// Bounding rectangle in page units.
+struct ItemRect {
+    int32_t left, top, right, bottom;
+};
+
+class TForm2 {
+public:
+    /// @brief Creates the document with its defaults on the window's state; sets restorePending.
+    TForm2(TMainState& mainState, const QString& baseDirectory);
+
+    // --- book type and page geometry ---
+    QString bookType = QStringLiteral("Palm");
+    QString typeCode;
+    int32_t currentPage = 0;
+    int32_t pageWidth = 0;
+    int32_t pageHeight = 0;
+    bool spreadMode = true;
+    int32_t sheetCount = 15;
+
+    void setQorType();
+    bool isDouble() const;
+    bool isDblPMax() const;
+    int32_t whatPageNo(int32_t n) const;
+    void typeFromCode(const QString& code);
+    void codeFromType(const QString& key);
+    /// @brief Scales the item list from one type's page width to another's.
+    void rescaleItems(const QString& oldKey, const QString& newKey);
+
+    // --- zoom ---
+    int32_t zoomLevel = 5;
+    static int32_t zoomTable(int32_t level);
+    /// @brief Pixels per page unit.
+    double amp() const;
+    void ampL();
+    void ampS();
+    bool hideGuides = false;
+
+    // --- colours and modes ---
+    uint32_t defaultItemColor = kColorBlue;
+    uint32_t canvasColor = rgbColor(102, 102, 102);
+    uint32_t shapeColor = 0;
+    uint32_t textColor = 0;
+    int32_t menuMode = 0;
+    bool useMMX = false;
+
+    // --- items ---
+    TItemList items;           // element 0 is the scratch element
+    bool anySelected = false;
+    int itemCount() const { return int(items.size()) - 1; }
+
+    void addItem();
+    void addImg(int x, int y);
+    void addText(int x, int y, const QString& text);
+    void addRect(QRect pixels, bool rectangle);
+    void setCopyItems();
+    void copyItems();
+    void deleteItem();
+    void allSelect();
+    void notSelect();
+    void setItemSelect();
+    void LFItem();
+    void LBItem();
+    void FontTateYoko(bool horizontalDown, bool verticalDown);
+    ItemRect SelectMaxRect() const;
+    bool CountPageImg(int limit) const;
+    bool CountPageITEM(int limit) const;
+    bool sameCenterExists(int32_t x, int32_t y) const;
+    int countImages() const;
+    int cacheWidth(int slot) const { return main.cache.cacheWidth(slot); }
+    int cacheHeight(int slot) const { return main.cache.cacheHeight(slot); }
+
+    /// Pixel width of a single line in the main window's font (replaceable for tests).
+    std::function<int(const QString&)> textWidthPx;
+    /// Reads pool files for a new image item; the pool fills these in.
+    std::function<TBigBitmap(int poolIndex)> loadPoolImage;
+    std::function<TBigBitmap(int poolIndex)> loadPoolThumb;
+    /// Drawn in place of a photo whose pool file cannot be read.
+    TBigBitmap placeholder;
+
+    // --- page store and undo ---
+    bool itemFileBusy = false;
+    int32_t undoLevel = 0;
+    /// Item layout used by the reader; V2000 only while such a project is being converted.
+    ItemLayout itemLayout = ItemLayout::Current;
+
+    bool PbfSave(int level);
+    bool PbfLoad(int level);
+    void mement(int level);
+    void undo(int level);
+    void afterLoadCleanup();
+    bool saveData();
+    void deleteTmpFolder();
+    void deleteUndoFolder();
+    void ListFilesDeleteWork(const QString& subPath);
+    /// @brief Writes the current page, opens page folder n and reads it.
+    void switchPage(int32_t n);
+
+    const WorkFolder& work() const { return workFolder; }
+    TMainState& mainState() { return main; }
+
+private:
+    TMainState& main;
+    WorkFolder workFolder;
+
+    int32_t pagePlacementWidth() const;
+    void placeNewImage(TItemStatus& item, int x, int y, int w, int h);
+    bool writeSlots(const QString& folder);
+    void readSlots(const QString& folder);
+    bool readItems(const QString& file);
+};
+
+} // namespace qv
