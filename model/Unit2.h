@@ -10,6 +10,10 @@
 
 namespace qv {
 
+/// @brief Multiplies positions, sizes, font sizes and line spacings of every element (the
+/// scratch element too) by ratio, rounding halves to even; the list is unchanged on overflow.
+bool rescaleItemList(TItemList& items, double ratio);
+
 /// Bounding rectangle in page units.
 struct ItemRect {
     int32_t left, top, right, bottom;

@@ -1,0 +1,20 @@
+#pragma once
+// Names of the photo pool's files in the work folder and the JPEG loading rules for them.
+#include "TBigBitmap.h"
+#include <QString>
+
+namespace qv {
+
+/// @brief img/n_.jpg for a photo, img/n.bmp for a picture.
+QString poolCopyPath(const QString& imgFolder, int index, bool isPicture);
+/// @brief img/tn_.bmp for a photo, img/tn.bmp for a picture.
+QString poolThumbPath(const QString& imgFolder, int index, bool isPicture);
+
+/// @brief Decode scale for a JPEG of w x h: 8 when (w+h)/2 > 1280, 4 above 640, 2 above 320, else 1.
+int jpegScaleFor(int width, int height);
+/// @brief Decodes a JPEG at the scale jpegScaleFor chooses (for the screen).
+ImageLoadResult loadJpegScaled(const QString& path);
+/// @brief Decodes a JPEG at full size, or at half size when width + height > 4096.
+ImageLoadResult loadJpegFull(const QString& path);
+
+} // namespace qv
