@@ -3,13 +3,15 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test bench fuzz fuzz-build clean
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 300
 
 deps:
 	@bash scripts/deps
 
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) > /dev/null
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) -DQV_FUZZ_BUILD=$(abspath $(FUZZ_BUILD)) > /dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -17,12 +19,21 @@ build: configure
 run: build
 	$(BUILD)/app/qorvale $(ARGS)
 
-test: build
+test: fuzz-build build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
 
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	bash scripts/run-benchmarks $(BUILD)
 
+# The fuzz targets build with clang and sanitizers in a tree of their own.
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DQV_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ > /dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+
+fuzz: fuzz-build
+	bash scripts/fuzz-run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD)
