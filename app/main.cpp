@@ -1,2 +1,50 @@
-// Program entry (filled in with the main window).
-int main() { return 0; }
+// Program entry: one running copy, the main window and the document, then the message loop.
+#include "Dialogs.h"
+#include "Platform.h"
+#include "Unit1.h"
+#include "WidgetDialogs.h"
+#include <QApplication>
+#include <QTimer>
+
+namespace {
+
+// QORVALE_QUIT_AFTER_MS=n closes the main window n ms after it is shown, through the same close
+// path as the window's close button; scripted runs use it to end the program cleanly.
+void scheduleQuitFromEnvironment(qv::TForm1& form)
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("QORVALE_QUIT_AFTER_MS", &ok);
+    if (ok && ms >= 0)
+        QTimer::singleShot(ms, &form, &qv::TForm1::quit);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // The application object comes first: Qt needs it to find the program's folder and to show
+    // the message box of a second copy. No window exists before the single-instance check.
+    QApplication app(argc, argv);
+    const QString baseDirectory = qv::platform().baseDirectory();
+
+    qv::WidgetDialogs widgetDialogs;
+    if (qEnvironmentVariable("QORVALE_HEADLESS_DIALOGS") != QLatin1String("1"))
+        qv::setDialogs(&widgetDialogs);
+
+    if (!qv::platform().acquireSingleInstance(QStringLiteral("QORVALE_RUN"))) {
+        qv::dialogs().error(qv::kMsgAlreadyRunning);
+        return 0;
+    }
+    QApplication::setApplicationName(qv::kAppTitle);
+
+    qv::TForm1 form(baseDirectory);
+    form.createDocument();
+    // The text entry dialog is created here once it exists.
+    const QStringList args = QApplication::arguments();
+    if (args.size() > 1)
+        form.startupProject = args.at(1);
+    form.show();
+    scheduleQuitFromEnvironment(form);
+    const int status = app.exec();
+    return status;
+}

@@ -119,7 +119,7 @@ QString readFields(Layout& l, const InfoHeader& info, const uchar* b, qint64 siz
     afterMasks = kFileHeaderSize + info.size;
     if (l.bitCount != 16 && l.bitCount != 32)
         return {};
-    uint32_t masks[3] = {0, 0, 0};
+    uint32_t masks[4] = {0, 0, 0, 0}; // red, green, blue, alpha
     if (l.useFields) {
         const uchar* m = b + kFileHeaderSize + 40;
         if (info.size < 52) {
@@ -127,7 +127,8 @@ QString readFields(Layout& l, const InfoHeader& info, const uchar* b, qint64 siz
             if (afterMasks > size)
                 return QStringLiteral("BMP bit-field masks are missing");
         }
-        for (int i = 0; i < 3; ++i)
+        const bool hasAlphaMask = info.size >= 56 || (info.size == 40 && info.compression == 6);
+        for (int i = 0; i < (hasAlphaMask ? 4 : 3); ++i)
             masks[i] = u32(m + 4 * i);
     }
     if (masks[0] == 0 && masks[1] == 0 && masks[2] == 0) {
@@ -139,6 +140,8 @@ QString readFields(Layout& l, const InfoHeader& info, const uchar* b, qint64 siz
     for (int i = 0; i < 3; ++i)
         if (!bmp::makeChannel(masks[i], l.fields[i]))
             return QStringLiteral("BMP bit-field mask 0x%1 is not contiguous").arg(masks[i], 0, 16);
+    if (!bmp::makeChannel(masks[3], l.alpha))
+        l.alpha = {}; // a broken alpha mask: the colours are still good
     return {};
 }
 

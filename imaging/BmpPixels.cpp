@@ -57,17 +57,45 @@ void indexedRow(const Layout& l, const uchar* src, uchar* dst)
     }
 }
 
-void fieldsRow(const Layout& l, const uchar* src, uchar* dst)
+inline uint32_t loadPixel(const uchar* src, int bytes)
+{
+    uint32_t px = src[0] | uint32_t(src[1]) << 8;
+    if (bytes == 4)
+        px |= uint32_t(src[2]) << 16 | uint32_t(src[3]) << 24;
+    return px;
+}
+
+// c over white with opacity a (both 0..255).
+inline uint8_t overWhite(uint8_t c, uint8_t a) { return uint8_t((c * a + 255 * (255 - a) + 127) / 255); }
+
+void fieldsRow(const Layout& l, bool blend, const uchar* src, uchar* dst)
 {
     const int bytes = l.bitCount / 8;
     for (int x = 0; x < l.width; ++x, src += bytes, dst += 3) {
-        uint32_t px = src[0] | uint32_t(src[1]) << 8;
-        if (bytes == 4)
-            px |= uint32_t(src[2]) << 16 | uint32_t(src[3]) << 24;
+        const uint32_t px = loadPixel(src, bytes);
         dst[0] = channelValue(px, l.fields[2]);
         dst[1] = channelValue(px, l.fields[1]);
         dst[2] = channelValue(px, l.fields[0]);
+        if (blend) {
+            const uint8_t a = channelValue(px, l.alpha);
+            for (int i = 0; i < 3; ++i)
+                dst[i] = overWhite(dst[i], a);
+        }
     }
+}
+
+bool anyAlpha(const Layout& l, qint64 stride)
+{
+    if (l.alpha.mask == 0 || l.bitCount < 16)
+        return false;
+    const int bytes = l.bitCount / 8;
+    for (int y = 0; y < l.height; ++y) {
+        const uchar* src = l.data + stride * y;
+        for (int x = 0; x < l.width; ++x, src += bytes)
+            if (loadPixel(src, bytes) & l.alpha.mask)
+                return true;
+    }
+    return false;
 }
 
 void bgrxRow(int width, const uchar* src, uchar* dst)
@@ -84,7 +112,8 @@ void bgrxRow(int width, const uchar* src, uchar* dst)
 void decodePlain(const Layout& l, TBigBitmap& out)
 {
     const qint64 stride = rowStride(l.width, l.bitCount);
-    const bool fastBgrx = l.bitCount == 32 && isBgrx(l);
+    const bool blend = anyAlpha(l, stride);
+    const bool fastBgrx = l.bitCount == 32 && isBgrx(l) && !blend;
     for (int y = 0; y < l.height; ++y) {
         const uchar* src = l.data + stride * (l.topDown ? y : l.height - 1 - y);
         uchar* dst = out.scanLine(y);
@@ -95,7 +124,7 @@ void decodePlain(const Layout& l, TBigBitmap& out)
         else if (fastBgrx)
             bgrxRow(l.width, src, dst);
         else
-            fieldsRow(l, src, dst);
+            fieldsRow(l, blend, src, dst);
     }
 }
 

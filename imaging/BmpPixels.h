@@ -23,6 +23,7 @@ struct Layout {
     Coding coding = Coding::Plain;
     bool useFields = false;            // 16/32-bit pixels described by channel masks
     std::array<Channel, 3> fields{};   // red, green, blue
+    Channel alpha;                     // mask 0 when the pixels carry no alpha
     std::array<uint8_t, 256 * 3> palette{}; // B,G,R per entry; missing entries stay black
     const uchar* data = nullptr;       // first byte of the pixel data
     qint64 dataSize = 0;               // bytes from `data` to the end of the file
@@ -34,7 +35,8 @@ qint64 rowStride(int width, int bitCount);
 bool makeChannel(uint32_t mask, Channel& channel);
 
 /// @brief Fills the 24-bit `out` from uncompressed pixel rows; the caller has checked that
-/// every row is present in `layout.data`.
+/// every row is present in `layout.data`. Pixels with alpha are laid over white, unless every
+/// alpha value is 0 (writers that fill the alpha channel with zeros mean no alpha at all).
 void decodePlain(const Layout& layout, TBigBitmap& out);
 /// @brief Fills the 24-bit `out` from RLE8/RLE4/RLE24 data. Pixels the data skips keep what
 /// `out` holds. Never writes outside the bitmap; stops at the end of the data.

@@ -24,6 +24,16 @@ struct WindowHooks {
     std::function<void()> refreshToolButtons = [] {};
     std::function<void()> selectSelectionTool = [] {};
     std::function<void()> refreshPhotoStrip = [] {};
+    std::function<void(int rows)> setPoolGridRows = [](int) {}; // row count of the chosen-photo grid; repaints it
+    // project save and load
+    std::function<void(const QString&)> setWindowCaption = [](const QString&) {};
+    std::function<void(bool)> showQorPanel = [](bool) {};
+    std::function<void(bool)> enableQorPanel = [](bool) {};
+    std::function<void()> restoreWork = [] {};
+    std::function<void()> closeMainWindow = [] {};
+    std::function<void(const QString&)> selectTypeInList = [](const QString&) {};
+    std::function<void(bool)> highlightCurrentPage = [](bool) {}; // page navigator mark
+    std::function<void(int)> changeMenu = [](int) {};             // working step (menuMode)
 };
 
 struct TMainState {

@@ -26,19 +26,26 @@ int jpegScaleFor(int width, int height)
     return 1;
 }
 
+int jpegFullScaleFor(int width, int height) { return width + height > 4096 ? 2 : 1; }
+
 namespace {
-ImageLoadResult loadWithScale(const QString& path, int (*choose)(int, int))
+ImageLoadResult loadWithScale(const QString& path, int (*choose)(int, int), int bitsPerPixel)
 {
     const JpegHeader h = readJpegHeaderFile(path);
     if (!h.error.isEmpty())
         return {TBigBitmap(), h.error};
-    return decodeJpegFile(path, choose(h.width, h.height));
+    return decodeJpegFile(path, choose(h.width, h.height), bitsPerPixel);
 }
-
-int fullScaleFor(int width, int height) { return width + height > 4096 ? 2 : 1; }
 } // namespace
 
-ImageLoadResult loadJpegScaled(const QString& path) { return loadWithScale(path, jpegScaleFor); }
-ImageLoadResult loadJpegFull(const QString& path) { return loadWithScale(path, fullScaleFor); }
+ImageLoadResult loadJpegScaled(const QString& path, int bitsPerPixel)
+{
+    return loadWithScale(path, jpegScaleFor, bitsPerPixel);
+}
+
+ImageLoadResult loadJpegFull(const QString& path, int bitsPerPixel)
+{
+    return loadWithScale(path, jpegFullScaleFor, bitsPerPixel);
+}
 
 } // namespace qv

@@ -12,9 +12,11 @@ QString poolThumbPath(const QString& imgFolder, int index, bool isPicture);
 
 /// @brief Decode scale for a JPEG of w x h: 8 when (w+h)/2 > 1280, 4 above 640, 2 above 320, else 1.
 int jpegScaleFor(int width, int height);
-/// @brief Decodes a JPEG at the scale jpegScaleFor chooses (for the screen).
-ImageLoadResult loadJpegScaled(const QString& path);
+/// @brief Decodes a JPEG at the scale jpegScaleFor chooses (for the screen), 24 or 32 bits.
+ImageLoadResult loadJpegScaled(const QString& path, int bitsPerPixel = 24);
 /// @brief Decodes a JPEG at full size, or at half size when width + height > 4096.
-ImageLoadResult loadJpegFull(const QString& path);
+ImageLoadResult loadJpegFull(const QString& path, int bitsPerPixel = 24);
+/// @brief Decode scale of loadJpegFull: 2 when width + height > 4096, else 1.
+int jpegFullScaleFor(int width, int height);
 
 } // namespace qv

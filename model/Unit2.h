@@ -2,6 +2,7 @@
 // TForm2: the book being edited. Book type and page geometry, the item list of the current
 // page and its operations, and the page store with its one-level undo. It shows no window.
 #include "MainState.h"
+#include "ProjectFile.h"
 #include "QorDef.h"
 #include "QorIO.h"
 #include "WorkFolder.h"
@@ -93,6 +94,16 @@ public:
     /// Drawn in place of a photo whose pool file cannot be read.
     TBigBitmap placeholder;
 
+    // --- photo pool ---
+    TBigBitmap scratch; // the photo being imported, later its thumbnail
+    /// @brief Imports a photo file as a new pool entry (hint 0 by extension, 1 photo, 2 picture).
+    bool FileExtSub(const QString& path, int hint);
+    /// @brief Removes pool entry `index` and moves the later entries and their files down.
+    void gaDelete(int index);
+    /// @brief Rebuilds the pool from the files in the work folder's img folder.
+    void infosLoad();
+    int gaCount() const { return int(main.pool.size()); }
+
     // --- page store and undo ---
     bool itemFileBusy = false;
     int32_t undoLevel = 0;
@@ -111,12 +122,23 @@ public:
     /// @brief Writes the current page, opens page folder n and reads it.
     void switchPage(int32_t n);
 
+    // --- project file ---
+    /// Version of the project file last read; itemLayout follows it (set through setKnownVersion).
+    ProjectVersion knownVersion = kVersionUnknown;
+    QString lastProjectPath; // last saved or loaded, offered by the save dialog
+    void setKnownVersion(const ProjectVersion& version);
+    bool SaveFile();
+    bool LoadFile(const QString& path);
+    void ConvertFileVer2000to2010();
+    void LabelLoadClick();
+
     const WorkFolder& work() const { return workFolder; }
     TMainState& mainState() { return main; }
 
 private:
     TMainState& main;
     WorkFolder workFolder;
+    SlotFileLedger slotFiles; // lets a page write skip slot files that already hold the picture
 
     int32_t pagePlacementWidth() const;
     void placeNewImage(TItemStatus& item, int x, int y, int w, int h);

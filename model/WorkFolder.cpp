@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 namespace qv {
 
@@ -73,6 +74,58 @@ void deleteTree(const QString& dir, bool removeSelf)
     }
     if (removeSelf)
         QDir().rmdir(path);
+}
+
+namespace {
+
+SlotFileLedger::Stamp stampOf(const QString& path)
+{
+    struct stat sb;
+    if (::stat(QFile::encodeName(path).constData(), &sb) != 0 || !S_ISREG(sb.st_mode))
+        return {};
+    return { quint64(sb.st_dev), quint64(sb.st_ino), qint64(sb.st_size),
+             qint64(sb.st_mtim.tv_sec) * 1000000000 + sb.st_mtim.tv_nsec };
+}
+
+} // namespace
+
+void SlotFileLedger::note(const TBigBitmap& bitmap, const QString& path, bool read)
+{
+    const Stamp stamp = stampOf(path);
+    if (bitmap.isNull() || stamp.size < 0) {
+        files.remove(path);
+        return;
+    }
+    const qint64 key = bitmap.image().cacheKey();
+    quint64 content = bitmaps.value(key);
+    if (read) {
+        // The file's content, when it was already known unchanged, else something new.
+        const auto known = files.constFind(path);
+        content = known != files.cend() && known->stamp == stamp ? known->content : nextContent++;
+        bitmaps.insert(key, content);
+    } else if (content == 0) {
+        content = nextContent++;
+        bitmaps.insert(key, content);
+    }
+    files.insert(path, { stamp, content });
+}
+
+void SlotFileLedger::noteRead(const TBigBitmap& bitmap, const QString& path) { note(bitmap, path, true); }
+void SlotFileLedger::noteWritten(const TBigBitmap& bitmap, const QString& path) { note(bitmap, path, false); }
+
+bool SlotFileLedger::holds(const QString& path, const TBigBitmap& bitmap) const
+{
+    if (bitmap.isNull())
+        return false;
+    const quint64 content = bitmaps.value(bitmap.image().cacheKey());
+    const auto known = files.constFind(path);
+    return content != 0 && known != files.cend() && known->content == content && known->stamp == stampOf(path);
+}
+
+void SlotFileLedger::clear()
+{
+    files.clear();
+    bitmaps.clear();
 }
 
 } // namespace qv

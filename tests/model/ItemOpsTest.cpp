@@ -1,3 +1,4 @@
+#include "Numbers.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
 #include "Unit2.h"

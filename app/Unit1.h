@@ -1,0 +1,147 @@
+#pragma once
+// TForm1: the main window. It owns every visible control, the busy panel and the state the
+// document works on (TMainState), and runs start-up, restore of interrupted work and shutdown.
+#include "ImageButton.h"
+#include "MainState.h"
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAbstractScrollArea;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QScrollArea;
+class QTableWidget;
+class QToolBar;
+
+namespace qv {
+
+class TForm2;
+class TPaintBox;
+
+inline const QString kAppTitle = QStringLiteral("Qorvale");
+inline const QString kMsgAlreadyRunning = QStringLiteral("すでに起動しています。");
+inline const QString kMsgLowDisk = QStringLiteral(
+    "ファイル保存先のディスク容量が少なくなっています。このまま作業を続けると、ファイルが保存できなくなる"
+    "可能性があります。残りディスク容量を確認の上、作業してください。");
+inline const QString kMsgRestoreError =
+    QStringLiteral("データ復元中にエラーが発生しました。作業ファイルを削除し、起動します。");
+inline const QString kMsgSaveBeforeQuit = QStringLiteral("終了する前に保存しますか？");
+inline const QString kCaptionBusy = QStringLiteral("処理中..");
+inline const QString kCaptionPages = QStringLiteral("ページ処理中..");
+
+/// Free bytes at or below this on the desktop's drive bring the low-space warning.
+constexpr uint64_t kLowDiskBytes = 600'000'000;
+constexpr int kStartWidth = 829;
+constexpr int kStartHeight = 569;
+constexpr int kNavigatorClientWidth = 76;
+constexpr int kPhotoStripClientWidth = 89;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    /// @brief Builds the window and runs its creation steps (FormCreate).
+    explicit TForm1(const QString& baseDirectory, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    /// @brief Creates the document on this window's state; call once, after the window.
+    void createDocument();
+
+    // --- state owned by the window ---
+    TMainState state;
+    std::unique_ptr<TForm2> Form2;
+    QImage backBuffer;
+    QString startupProject;        // the command-line argument, empty when none
+    QString thumbCachePath;        // the photo browser's thumbnail cache
+    bool thumbCacheEnabled = false;
+
+    /// Project save, true when the book was saved; the document's once it exists.
+    std::function<bool()> SaveFile;
+    /// Opens the project named on the command line, true when opened; the document's once it exists.
+    std::function<bool(const QString&)> openProject;
+
+    // --- window events ---
+    void FormCreate();
+    void FormActivate();
+    bool FormCloseQuery();
+    void FormDestroy();
+    void FormResize();
+
+    void showmess(const QString& text);
+    void GridSetOn();
+    void quit();
+    void applyColors();
+    bool restoreWork();
+    /// @brief restoreWork, and on an error the message and a fresh, empty work folder.
+    void restoreOrStartEmpty();
+    void selectTypeInList(const QString& key);
+    void ChangeMenu(int mode);
+    void fitBackBuffer();
+    void showTopMenu();
+
+    // --- controls (names as the tests and later parts find them) ---
+    QFrame* Qor_Panel = nullptr;
+    QFrame* TopMenuPanel = nullptr;
+    QComboBox* cmbVersion = nullptr;
+    QFrame* LowBarPanel = nullptr;
+    QFrame* imgFrame1 = nullptr;
+    QFrame* MainPanel = nullptr;
+    QFrame* tool = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    QTableWidget* DG = nullptr;
+    QFrame* page = nullptr;
+    QScrollArea* SB6 = nullptr;
+    QFrame* main = nullptr;
+    TPaintBox* PBMain = nullptr;
+    QFrame* prt = nullptr;
+    QFrame* Panel16 = nullptr;
+    QFrame* PrtFrame = nullptr;
+    QFrame* pnlTopMenu = nullptr;
+    QLabel* imgTitle = nullptr;
+    QLabel* GridSet = nullptr;
+    QFrame* PanelPBar = nullptr;
+    QProgressBar* PBar = nullptr;
+
+    ImageButton stepSentaku, stepDesign, stepPrint;
+    ImageButton linkHelp, linkDownload, linkExit, linkSave, linkOtoiawase, linkImport;
+    std::array<ImageButton, 4> menuButtons;   // Palm, Cedar, Maple, Reed
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    QString baseDir;
+    bool activatedOnce = false;
+    bool hourglassOn = false;
+
+    void buildLayout();
+    QFrame* buildTopBar();
+    QFrame* buildLowBar();
+    QFrame* buildMainPanel();
+    QFrame* buildToolArea();
+    QFrame* buildPrintPanel();
+    QFrame* buildNavigator();
+    void buildTopMenu();
+    void buildBusyPanel();
+    void wireBusyHooks();
+    void wireWindowHooks();
+    void setHourglass(bool on);
+    void warnIfLowDisk();
+    bool createWorkFolder();
+    void setUpThumbCache();
+};
+
+/// @brief Gives a scroll area exactly the given client (viewport) width by resizing it.
+void setClientWidth(QAbstractScrollArea* area, int clientWidth);
+/// @brief Lays out a widget tree now, also while it is hidden.
+void layoutNow(QWidget* top);
+
+} // namespace qv

@@ -1,0 +1,48 @@
+#include "WidgetDialogs.h"
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace qv {
+namespace {
+
+QWidget* owner() { return QApplication::activeWindow(); }
+
+int runBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton byDefault)
+{
+    QMessageBox box(icon, title, text, buttons, owner());
+    box.setDefaultButton(byDefault);
+    return box.exec();
+}
+
+} // namespace
+
+void WidgetDialogs::showmess(const QString& text)
+{
+    runBox(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void WidgetDialogs::error(const QString& text)
+{
+    runBox(QMessageBox::Critical, QString(), text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool WidgetDialogs::confirm(const QString& text)
+{
+    // No is the default so that a stray Enter never starts anything.
+    return runBox(QMessageBox::Question, QApplication::applicationName(), text,
+                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+QString WidgetDialogs::openFile(const QString& caption, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(owner(), caption, QString(), filter);
+}
+
+QString WidgetDialogs::saveFile(const QString& caption, const QString& filter, const QString& suggested)
+{
+    return QFileDialog::getSaveFileName(owner(), caption, suggested, filter);
+}
+
+} // namespace qv

@@ -1,0 +1,16 @@
+#pragma once
+// The dialogs the user sees: message boxes and the system's file dialogs.
+#include "Dialogs.h"
+
+namespace qv {
+
+class WidgetDialogs : public Dialogs {
+public:
+    void showmess(const QString& text) override;
+    void error(const QString& text) override;
+    bool confirm(const QString& text) override;
+    QString openFile(const QString& caption, const QString& filter) override;
+    QString saveFile(const QString& caption, const QString& filter, const QString& suggested) override;
+};
+
+} // namespace qv

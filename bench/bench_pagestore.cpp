@@ -1,0 +1,238 @@
+// Writing and reading a page of 8 photos (PbfSave(-1) then PbfLoad(-1)) against writing and
+// reading the same files with plain write() and read() calls.
+//
+//   bench_pagestore                      the timings
+//   bench_pagestore --load-memory        peak memory of one page load, in a fresh process
+#include "BmpCodec.h"
+#include "Unit2.h"
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+using namespace qv;
+
+namespace {
+
+constexpr int kPage = 5;
+constexpr int kImages = 8;
+constexpr int kFullW = 1480, kFullH = 1110;
+constexpr int kThumbW = 296, kThumbH = 222;
+
+/// Photo-like content: smooth gradients, a few soft shapes and sensor noise.
+TBigBitmap photo(int w, int h, uint32_t seed)
+{
+    TBigBitmap b(w, h, 24);
+    uint32_t noise = seed * 2654435761u + 1;
+    const int cx = int(seed * 97 % uint32_t(w)), cy = int(seed * 53 % uint32_t(h));
+    for (int y = 0; y < h; ++y) {
+        uchar* row = b.scanLine(y);
+        for (int x = 0; x < w; ++x) {
+            noise = noise * 1664525u + 1013904223u;
+            const int n = int(noise >> 28) - 8;
+            const int dx = x - cx, dy = y - cy;
+            const int spot = (dx * dx + dy * dy) < (h * h / 9) ? 40 : 0;
+            row[3 * x + 0] = uchar(std::clamp(x * 200 / w + 30 + n, 0, 255));
+            row[3 * x + 1] = uchar(std::clamp(y * 180 / h + 40 + spot + n, 0, 255));
+            row[3 * x + 2] = uchar(std::clamp((x + y) * 120 / (w + h) + 90 - spot + n, 0, 255));
+        }
+    }
+    return b;
+}
+
+/// A document holding one page of 8 photos and two texts, in its own work folder.
+struct PageFixture {
+    QTemporaryDir dir;
+    TMainState st;
+    std::unique_ptr<TForm2> doc;
+
+    PageFixture()
+    {
+        doc = std::make_unique<TForm2>(st, dir.path());
+        doc->currentPage = kPage;
+        doc->setQorType();
+        for (int i = 1; i <= kImages; ++i) {
+            doc->addItem();
+            TItemStatus& it = doc->items.last();
+            it.kind = kKindImage;
+            it.width = 700;
+            it.height = 525;
+            it.centerX = (i % 2 ? -1 : 1) * 370;
+            it.centerY = (i - 4) * 100;
+            it.text = kPoolPhotoName + QString::number(i + 1);
+            st.cache.addImage(photo(kFullW, kFullH, uint32_t(i)));
+            st.cache.THaddImage(photo(kThumbW, kThumbH, uint32_t(i)));
+            it.imageSlot = st.cache.imageCount();
+        }
+        for (const char* t : { "春の旅行", "二〇二四年" }) {
+            doc->addItem();
+            TItemStatus& it = doc->items.last();
+            it.kind = kKindText;
+            it.fontName = kDefaultFontName;
+            it.text = QString::fromUtf8(t);
+        }
+    }
+};
+
+void BM_PageStoreSaveLoad(benchmark::State& state)
+{
+    PageFixture f;
+    for (auto _ : state) {
+        if (!f.doc->PbfSave(-1) || !f.doc->PbfLoad(-1) || f.st.cache.imageCount() != kImages)
+            state.SkipWithError("page store failed");
+    }
+}
+BENCHMARK(BM_PageStoreSaveLoad)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+/// The files of the page as bytes, with their names.
+struct FileSet {
+    std::vector<std::pair<QByteArray, QByteArray>> files; // name, bytes
+    size_t largest = 0;
+
+    explicit FileSet(PageFixture& f)
+    {
+        for (int k = 1; k <= kImages; ++k) {
+            add(WorkFolder::slotName(k), encodeBmp24(f.st.cache.imageDrawing(k, false)));
+            add(WorkFolder::thumbSlotName(k), encodeBmp24(f.st.cache.imageDrawing(k, true)));
+        }
+        add(kItemFileName, encodeItemFile(f.doc->items));
+    }
+    void add(const QString& name, const QByteArray& bytes)
+    {
+        files.emplace_back(QFile::encodeName(name), bytes);
+        largest = std::max(largest, size_t(bytes.size()));
+    }
+};
+
+bool writeAll(const QByteArray& path, const QByteArray& bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return ::close(fd) == 0 && ok;
+}
+
+bool readAll(const QByteArray& path, std::vector<char>& buffer)
+{
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    struct stat sb;
+    const bool ok = ::fstat(fd, &sb) == 0 && size_t(sb.st_size) <= buffer.size()
+        && ::read(fd, buffer.data(), size_t(sb.st_size)) == sb.st_size;
+    ::close(fd);
+    return ok;
+}
+
+/// Plain calls on the same file set; with withSnapshot the set is written a second time, as the
+/// undo snapshot that every page load takes.
+void plainWriteRead(benchmark::State& state, bool withSnapshot)
+{
+    PageFixture f;
+    const FileSet set(f);
+    const QByteArray page = QFile::encodeName(f.dir.path()) + "/plain/";
+    const QByteArray undo = QFile::encodeName(f.dir.path()) + "/plain-undo/";
+    QDir().mkpath(QString::fromLocal8Bit(page));
+    QDir().mkpath(QString::fromLocal8Bit(undo));
+    std::vector<char> buffer(set.largest);
+    for (auto _ : state) {
+        bool ok = true;
+        for (const auto& [name, bytes] : set.files)
+            ok &= writeAll(page + name, bytes);
+        for (const auto& [name, bytes] : set.files)
+            ok &= readAll(page + name, buffer);
+        if (withSnapshot) {
+            for (const auto& [name, bytes] : set.files)
+                ok &= writeAll(undo + name, bytes);
+        }
+        benchmark::DoNotOptimize(buffer.data());
+        if (!ok)
+            state.SkipWithError("plain file calls failed");
+    }
+}
+void BM_PlainWriteRead(benchmark::State& state) { plainWriteRead(state, false); }
+void BM_PlainWriteReadWriteAgain(benchmark::State& state) { plainWriteRead(state, true); }
+BENCHMARK(BM_PlainWriteRead)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_PlainWriteReadWriteAgain)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// --- peak memory of a load ---
+
+long statusKb(const char* field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+/// Runs in a fresh process: loads the page written by the parent and reports the peak growth.
+int loadMemoryChild(const QString& base)
+{
+    TMainState st;
+    TForm2 doc(st, base);
+    doc.currentPage = kPage;
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        return 2; // the peak cannot be reset on this system
+    clear.close();
+    const long before = statusKb("VmRSS:");
+    const bool ok = doc.PbfLoad(-1) && st.cache.imageCount() == kImages;
+    const long peak = statusKb("VmHWM:");
+    const long after = statusKb("VmRSS:");
+    std::printf("%s %ld %ld\n", ok ? "ok" : "failed", peak - before, after - before);
+    return ok ? 0 : 1;
+}
+
+int loadMemory()
+{
+    PageFixture f;
+    if (!f.doc->PbfSave(-1))
+        return 1;
+    qint64 pixels = 0;
+    for (int k = 1; k <= kImages; ++k)
+        pixels += f.st.cache.imageDrawing(k, false).image().sizeInBytes() + f.st.cache.imageDrawing(k, true).image().sizeInBytes();
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--load-memory-child"), f.dir.path() });
+    child.waitForFinished(-1);
+    const QList<QByteArray> out = child.readAllStandardOutput().trimmed().split(' ');
+    if (child.exitCode() != 0 || out.size() != 3) {
+        std::printf("load memory: child failed (exit %d)\n", child.exitCode());
+        return 1;
+    }
+    const double mib = 1024.0;
+    std::printf("page bitmaps: %.1f MiB\n", double(pixels) / (1024.0 * 1024.0));
+    std::printf("load peak growth: %.1f MiB (%.2fx the bitmaps), held after the load: %.1f MiB\n",
+                out[1].toLong() / mib, out[1].toLong() * 1024.0 / double(pixels), out[2].toLong() / mib);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--load-memory-child") == 0)
+        return loadMemoryChild(QString::fromLocal8Bit(argv[2]));
+    if (argc == 2 && qstrcmp(argv[1], "--load-memory") == 0)
+        return loadMemory();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

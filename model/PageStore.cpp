@@ -1,0 +1,274 @@
+// The page store: writing and reading a page folder, the one-level undo snapshot and the
+// deletion of work folders.
+#include "BmpCodec.h"
+#include "Dialogs.h"
+#include "Unit2.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <algorithm>
+
+namespace qv {
+namespace {
+
+constexpr int kOlderNumberingSlots = 8; // files 0..7 of the older numbering
+
+/// The page folder of the current page for a level: -1 the page itself, otherwise its snapshot.
+QString pageFolderFor(const WorkFolder& work, int level, int32_t page)
+{
+    if (page < 0 || page >= kPageFolderCount)
+        return {};
+    return level == -1 ? work.pageFolder(page) : work.undoPageFolder(page);
+}
+
+QString loadCaption(int k) { return QStringLiteral("ページ処理中") + (k % 2 ? QStringLiteral(". ") : QStringLiteral("  ")); }
+
+/// Highest slot an image item refers to: normally countImages, but a damaged page may refer
+/// further, and those pictures must not be lost on the next write.
+int slotsInUse(const TItemList& items, int imageCount)
+{
+    int c = imageCount;
+    for (int k = 1; k < items.size(); ++k) {
+        if (items[k].kind == kKindImage)
+            c = std::max(c, items[k].imageSlot);
+    }
+    return std::min(c, kCacheSlots);
+}
+
+void moveOver(const QString& from, const QString& to)
+{
+    if (!QFileInfo::exists(from))
+        return;
+    QFile::remove(to);
+    QFile::rename(from, to);
+}
+
+/// Folders written by older versions number their slot files from 0.
+void renumberOlderSlots(const QString& folder)
+{
+    if (!QFileInfo::exists(folder + WorkFolder::slotName(0)))
+        return;
+    for (int m = kOlderNumberingSlots - 1; m >= 0; --m) {
+        moveOver(folder + WorkFolder::slotName(m), folder + WorkFolder::slotName(m + 1));
+        moveOver(folder + WorkFolder::thumbSlotName(m), folder + WorkFolder::thumbSlotName(m + 1));
+    }
+}
+
+TBigBitmap readSlotFile(SlotFileLedger& ledger, const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return {};
+    ImageLoadResult r = readBmpFile(path);
+    if (!r.ok() || !r.bitmap.convertTo(24))
+        return {};
+    ledger.noteRead(r.bitmap, path);
+    return std::move(r.bitmap);
+}
+
+/// Writes a slot picture unless the file already holds exactly these pixels: a page switch or
+/// an undo snapshot would otherwise rewrite every unchanged photo of the page.
+bool writeSlotFile(SlotFileLedger& ledger, const TBigBitmap& bitmap, const QString& path)
+{
+    if (ledger.holds(path, bitmap))
+        return true;
+    if (!writeBmpFile(bitmap, path)) {
+        ledger.forgetFile(path);
+        return false;
+    }
+    ledger.noteWritten(bitmap, path);
+    return true;
+}
+
+bool isUnreadableImage(const TItemStatus& it, int filledSlots)
+{
+    return it.kind == kKindImage && (it.imageSlot < 1 || it.imageSlot > filledSlots);
+}
+
+} // namespace
+
+bool TForm2::PbfSave(int level)
+{
+    const auto clearBusy = qScopeGuard([this] { itemFileBusy = false; });
+    const QString folder = pageFolderFor(workFolder, level, currentPage);
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return false;
+    if (level != 1 && !writeSlots(folder))
+        return false;
+    return writeItemFile(folder + kItemFileName, items);
+}
+
+bool TForm2::writeSlots(const QString& folder)
+{
+    const TPageImageCache& cache = main.cache;
+    const int c = slotsInUse(items, countImages());
+    for (int k = 1; k <= c; ++k) {
+        if (cache.hasImage(k) && !writeSlotFile(slotFiles, cache.imageDrawing(k, false), folder + WorkFolder::slotName(k)))
+            return false;
+        if (cache.hasThumb(k) && !writeSlotFile(slotFiles, cache.imageDrawing(k, true), folder + WorkFolder::thumbSlotName(k)))
+            return false;
+    }
+    main.busy.hourglass(true);
+    for (int k = c + 1; k <= kCacheSlots; ++k) {
+        QFile::remove(folder + WorkFolder::slotName(k));
+        QFile::remove(folder + WorkFolder::thumbSlotName(k));
+    }
+    main.busy.hourglass(false);
+    return true;
+}
+
+bool TForm2::PbfLoad(int level)
+{
+    items.resize(1);
+    anySelected = false;
+    // The snapshot belongs to the page being left; a full load takes a fresh one.
+    if (level == -1)
+        undoLevel = 0;
+    const QString folder = pageFolderFor(workFolder, level, currentPage);
+    if (folder.isEmpty() || !QFileInfo(folder + kItemFileName).isFile())
+        return false;
+    // Loads and writes all run on this thread, one after the other, so there is nothing to
+    // wait for here; the flag only records that a load has begun.
+    itemFileBusy = true;
+    if (!readItems(folder + kItemFileName))
+        return false;
+    if (level == 1)
+        return true;
+    readSlots(folder);
+    afterLoadCleanup();
+    return true;
+}
+
+bool TForm2::readItems(const QString& file)
+{
+    ItemFileReader reader(itemLayout);
+    if (!reader.open(file))
+        return false;
+    const int32_t n = reader.count();
+    TItemStatus fresh;
+    // Records are only added while bytes remain, so a huge count in a small file cannot
+    // make millions of empty items.
+    for (int32_t k = 1; k <= n && !reader.atEnd(); ++k) {
+        main.busy.setCaption(loadCaption(k));
+        // addItem deselects every item first, which would make a long file quadratic; the
+        // items read so far are already deselected, so a copy of its fresh item is the same.
+        if (k == 1) {
+            addItem();
+            fresh = items.last();
+        } else {
+            items.append(fresh);
+        }
+        reader.readRecord(items.last());
+        items.last().selected = false;
+    }
+    reader.close();
+    anySelected = false;
+    return n >= 1;
+}
+
+void TForm2::readSlots(const QString& folder)
+{
+    TPageImageCache& cache = main.cache;
+    cache.clear();
+    slotFiles.forgetBitmaps();
+    renumberOlderSlots(folder);
+    for (int k = 1; k <= kCacheSlots; ++k)
+        cache.setImage(k, readSlotFile(slotFiles, folder + WorkFolder::slotName(k)));
+    for (int k = 1; k <= kCacheSlots; ++k)
+        cache.setThumb(k, readSlotFile(slotFiles, folder + WorkFolder::thumbSlotName(k)));
+    // Slots after a missing picture belong to no item (the cleanup drops such items); left
+    // filled they would shift the slot that the next added image takes.
+    for (int k = cache.imageCount() + 1; k <= kCacheSlots; ++k) {
+        cache.delImage(k);
+        cache.THdelImage(k);
+    }
+}
+
+void TForm2::afterLoadCleanup()
+{
+    const int filled = main.cache.imageCount();
+    bool dropped = false;
+    for (int k = 1; k < items.size(); ++k) {
+        TItemStatus& it = items[k];
+        it.selected = false;
+        if (it.kind == kKindInvalid || isUnreadableImage(it, filled)) {
+            if (it.kind == kKindImage)
+                it.kind = kKindText; // so that deleting it leaves the image cache alone
+            it.selected = true;
+            dropped = true;
+        }
+    }
+    deleteItem();
+    // deleteItem's snapshot still holds the dropped records; undo must give the page as opened.
+    if (dropped)
+        mement(2);
+}
+
+void TForm2::mement(int level)
+{
+    if (level != 1 && level != 2)
+        return;
+    main.modified = true;
+    // A snapshot that could not be written completely must not be restored.
+    undoLevel = PbfSave(level) ? level : 0;
+}
+
+void TForm2::undo(int level)
+{
+    const QString snapshot = pageFolderFor(workFolder, level, currentPage) + kItemFileName;
+    // Loading a missing snapshot would empty the page.
+    if ((level == 1 || level == 2) && QFileInfo(snapshot).isFile())
+        PbfLoad(level);
+    main.window.selectSelectionTool();
+    undoLevel = 0;
+}
+
+bool TForm2::saveData()
+{
+    QDir().mkpath(workFolder.root());
+    QFile f(workFolder.stdFile());
+    const char one = 1;
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(&one, 1) == 1) {
+        f.close();
+        if (f.error() == QFileDevice::NoError)
+            return true;
+    }
+    dialogs().showmess(QStringLiteral("保存できませんでした。"));
+    return false;
+}
+
+void TForm2::deleteTmpFolder()
+{
+    deleteTree(workFolder.root());
+    slotFiles.clear();
+}
+
+void TForm2::deleteUndoFolder()
+{
+    deleteTree(workFolder.undoFolder());
+    slotFiles.clear();
+    undoLevel = 0;
+}
+
+void TForm2::ListFilesDeleteWork(const QString& subPath)
+{
+    const QString root = QDir::cleanPath(workFolder.root());
+    const QString target = QDir::cleanPath(root + QLatin1Char('/') + subPath);
+    if (target != root && !target.startsWith(root + QLatin1Char('/')))
+        return; // a path leaving the work folder is never emptied
+    deleteTree(target, false);
+    slotFiles.clear();
+}
+
+void TForm2::switchPage(int32_t n)
+{
+    if (n < 0 || n >= kPageFolderCount)
+        return;
+    PbfSave(-1);
+    currentPage = n;
+    setQorType();
+    main.cache.clear();
+    PbfLoad(-1);
+}
+
+} // namespace qv

@@ -1,0 +1,127 @@
+// Importing a photo file into the pool: the entry, its copy and its thumbnail.
+#include "BmpCodec.h"
+#include "BookTypes.h"
+#include "Dialogs.h"
+#include "ExifOrientation.h"
+#include "JpegCodec.h"
+#include "PhotoPool.h"
+#include "Resize.h"
+#include "Unit2.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace qv {
+namespace {
+
+bool sameFile(const QString& a, const QString& b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+// The pool is dense, so files found at a new entry's index belong to no entry: left over from
+// an interrupted delete or the like. They would otherwise be taken for the new entry's copy,
+// or shadow it at the next rebuild (a picture copy wins over a photo copy there).
+void clearNewIndex(const QString& img, int n, const QString& source)
+{
+    for (bool picture : {false, true}) {
+        for (const QString& f : {poolCopyPath(img, n, picture), poolThumbPath(img, n, picture)}) {
+            if (QFile::exists(f) && !sameFile(f, source))
+                QFile::remove(f);
+        }
+    }
+}
+
+// Decodes the copy at full (or half) size, turns it upright and writes it back at quality 90.
+// The new file replaces the copy only once it is complete, so a failure keeps the copy.
+bool reencodeCopy(const QString& copy, int orientation)
+{
+    ImageLoadResult r = loadJpegFull(copy);
+    return r.ok() && applyExifOrientation(r.bitmap, orientation)
+        && writeJpegFile(r.bitmap, copy, kPoolJpegQuality);
+}
+
+// The pool copy: the source's bytes, a JPEG re-encoded. When the pool is rebuilt the source is
+// the pool's own copy, already in that form: it keeps its pixels (re-encoding it at every
+// restart or project load would wear it down and halve large ones again and again), unless it
+// still carries an orientation to turn.
+bool makePoolCopy(const QString& source, const QString& copy, bool jpeg, int orientation)
+{
+    if (sameFile(source, copy))
+        return !jpeg || !orientationTurns(orientation) || reencodeCopy(copy, orientation);
+    if (!QFile::copy(source, copy))
+        return false;
+    // A read-only source gives a read-only copy, which the pool must be able to replace.
+    QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return !jpeg || reencodeCopy(copy, orientation);
+}
+
+// The source as the pool sees it: a JPEG at its screen scale and upright, a BMP at its own
+// size. Empty when it cannot be decoded, so that nothing of the previous import is reused.
+TBigBitmap decodeSource(const QString& path, bool jpeg, int orientation)
+{
+    ImageLoadResult r = jpeg ? loadJpegScaled(path, 32) : readBmpFile(path);
+    if (!r.ok() || !applyExifOrientation(r.bitmap, orientation))
+        return {};
+    return std::move(r.bitmap);
+}
+
+int32_t typePageWidth(const QString& key)
+{
+    const auto sizes = bookSizes(key);
+    return sizes ? sizes->pageWidth : 0;
+}
+
+} // namespace
+
+int photoFileKind(const QString& path)
+{
+    const QString ext = QFileInfo(path).suffix().toUpper();
+    if (ext == QLatin1String("JPG") || ext == QLatin1String("JPEG"))
+        return kFileKindPhoto;
+    if (ext == QLatin1String("BMP"))
+        return kFileKindPicture;
+    return kFileKindOther;
+}
+
+bool TForm2::FileExtSub(const QString& path, int hint)
+{
+    const int kind = photoFileKind(path);
+    if (kind == kFileKindOther)
+        return false; // no pool names exist for it; the photo browser offers no such file
+    const QString img = workFolder.imgFolder();
+    if (!QDir().mkpath(img))
+        return false; // nothing is added: an entry without files would only take a place
+    const bool jpeg = kind == kFileKindPhoto;
+    // Hint 0 decides by the extension, 1 makes a photo entry, 2 a picture entry.
+    const bool picture = hint == 2 || (hint == 0 && !jpeg);
+    main.pool.append(TInfos{});
+    const int n = int(main.pool.size()) - 1;
+    const QString copy = poolCopyPath(img, n, !jpeg);
+
+    main.busy.show();
+    const int orientation = jpeg ? readExifOrientationFile(path) : 0;
+    scratch = decodeSource(path, jpeg, orientation);
+    TInfos& entry = main.pool[n];
+    entry.name = picture ? kPoolPictureName : kPoolPhotoName;
+    entry.isPicture = picture;
+    entry.srcWidth = scratch.width();
+    entry.srcHeight = scratch.height();
+    main.window.refreshPhotoStrip();
+
+    const int32_t pageWidth = typePageWidth(bookType);
+    if (jpeg)
+        fitLongSide(scratch, pageWidth, false, useMMX);
+    if (!sameFile(path, copy))
+        clearNewIndex(img, n, path);
+    if (!makePoolCopy(path, copy, jpeg, orientation))
+        dialogs().showmess(kMsgPoolCopyFailed);
+    fitLongSide(scratch, pageWidth / 5, true, useMMX);
+    if (scratch.isNull() || !writeBmpFile(scratch, poolThumbPath(img, n, !jpeg)))
+        dialogs().showmess(kMsgPoolThumbFailed);
+    main.busy.hide();
+    return true;
+}
+
+} // namespace qv

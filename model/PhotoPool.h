@@ -1,0 +1,30 @@
+#pragma once
+// The photo pool's file kinds, messages and grid arithmetic, and reading a pool photo back for
+// printing. The pool operations themselves are TForm2 members (FileExtSub, gaDelete, infosLoad).
+#include "PoolFiles.h"
+#include "QorDef.h"
+
+namespace qv {
+
+inline const QString kMsgPoolCopyFailed = QStringLiteral("画像が保存できませんでした(エラーコード:40)");
+inline const QString kMsgPoolThumbFailed = QStringLiteral("画像が保存できませんでした(エラーコード:41)");
+inline const QString kPoolBusyCaption = QStringLiteral("画像庫処理中..");
+
+// photoFileKind results and FileExtSub hints.
+constexpr int kFileKindOther = 0;
+constexpr int kFileKindPhoto = 1;   // .jpg, .jpeg
+constexpr int kFileKindPicture = 2; // .bmp
+
+constexpr int kPoolGridColumns = 4; // the chosen-photo grid shows entry column + 4 x row
+constexpr int kPoolJpegQuality = 90;
+
+/// @brief 1 for a ".JPG" or ".JPEG" extension, 2 for ".BMP" (any case), else 0.
+int photoFileKind(const QString& path);
+/// @brief Rows the chosen-photo grid needs for a pool of that size.
+constexpr int poolGridRows(int poolSize) { return (poolSize + kPoolGridColumns - 1) / kPoolGridColumns; }
+
+/// @brief The JPEG copy of a pool entry read with loadJpegFull, for the printer bitmap; an
+/// empty bitmap with a reason when the index is outside the pool or the copy cannot be read.
+ImageLoadResult loadPoolPhoto(const QString& imgFolder, const QVector<TInfos>& pool, int poolIndex);
+
+} // namespace qv

@@ -1,0 +1,93 @@
+#pragma once
+// The project file (.qvb): one packed copy of the work folder's pages, photo pool and
+// thumbnail cache. A 17-byte type code header, a version, then tagged sections of
+// length-prefixed file entries, little-endian, no compression.
+#include <QString>
+#include <QVector>
+#include <array>
+#include <cstdint>
+#include <sys/types.h>
+
+namespace qv {
+
+using ProjectVersion = std::array<int32_t, 4>;
+inline constexpr ProjectVersion kVersionUnknown{0, 0, 0, 0};   // nothing loaded yet
+inline constexpr ProjectVersion kVersionWritten{3, 0, 0, 0};   // what saving writes
+inline constexpr ProjectVersion kVersion2000{2, 0, 0, 0};      // item files without textAlign
+inline constexpr ProjectVersion kVersionConverted{2, 0, 1, 0}; // current item layout after a load
+
+enum class ProjectSection { PageInfo, PageImage, OriginalImage, Thumb };
+/// @brief The section's tag text ("PageInfo", ...), without its zero byte.
+QString sectionTag(ProjectSection section);
+
+/// One stored file, as listed in the project file.
+struct ProjectEntry {
+    ProjectSection section = ProjectSection::PageInfo;
+    QString folder; // "0".."16", "img" or "thumb", inside the work folder
+    QString name;
+    qint64 size = 0; // 0: the file did not exist when saving
+    bool operator==(const ProjectEntry&) const = default;
+};
+
+// Results of reading, as the load flow tells them apart.
+constexpr int kReadOk = 0;
+constexpr int kReadNoHeader = -1;   // fewer than 17 bytes
+constexpr int kReadBadVersion = -2; // not "Version", or a version not accepted
+constexpr int kReadFailed = -3;     // anything else
+
+struct ProjectReadResult {
+    int code = kReadFailed;
+    QString typeCode;                 // header text up to its zero byte
+    ProjectVersion version = kVersionUnknown;
+    bool versionAccepted = false;     // version holds an accepted version
+    bool thumbCutShort = false;       // the file ended inside "Thumb": still a success
+    QString reason;                   // what went wrong and where, for the command-line tool
+};
+
+/// @brief Unpacks a project file into workRoot (created if missing). Whatever was unpacked
+/// before a failure stays. Entry names that would leave their folder are refused (-3).
+ProjectReadResult readProjectFile(const QString& path, const QString& workRoot);
+/// @brief Walks a whole project file without writing anything; entries in file order.
+ProjectReadResult listProjectFile(const QString& path, QVector<ProjectEntry>* entries);
+
+/// The file operations of a save that fail on real disks (full, removed, failing flush).
+/// Tests install a replacement that fails one of them half-way.
+class ProjectFileOps {
+public:
+    virtual ~ProjectFileOps() = default;
+    /// Like POSIX write(2).
+    virtual ssize_t write(int fd, const void* data, size_t size);
+    /// Like POSIX fsync(2).
+    virtual int fsync(int fd);
+    /// Like POSIX rename(2).
+    virtual int rename(const char* from, const char* to);
+};
+
+/// @brief The operations in use; the real ones unless a test installed others.
+ProjectFileOps& projectFileOps();
+/// @brief Installs replacement operations (not owned); nullptr restores the real ones.
+void setProjectFileOps(ProjectFileOps* ops);
+
+enum class SaveOutcome {
+    Saved,
+    BackupFailed, // the old file could not be set aside; nothing was changed
+    WriteFailed   // the new file could not be written; the old one survives
+};
+
+struct ProjectSaveResult {
+    SaveOutcome outcome = SaveOutcome::WriteFailed;
+    QString reason;
+    QVector<ProjectEntry> entries; // what was written, in file order
+};
+
+/// @brief Saves the work folder as the project file at path with the 16-character type
+/// code. The new file is written aside, flushed, read back and checked whole, and only then
+/// renamed into place. An existing file is kept as path.BAK during the switch; when the switch
+/// fails it is left as the same name with the extension .qvp. On any failure the previous
+/// book survives unchanged, in place or as the .qvp file.
+ProjectSaveResult saveProjectFile(const QString& workRoot, const QString& typeCode, const QString& path);
+
+/// @brief path with its extension replaced (".BAK", ".qvp"); appended when it has none.
+QString withExtension(const QString& path, const QString& extension);
+
+} // namespace qv

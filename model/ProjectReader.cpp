@@ -1,0 +1,168 @@
+// Unpacking a project file into a work folder, and listing one without unpacking.
+#include "ProjectFormat.h"
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qv {
+namespace {
+
+using project::ProjectInput;
+
+QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+/// Every byte of size written, retrying short writes.
+bool writeAll(int fd, const char* data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t w = ::write(fd, data, size_t(size));
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        data += w;
+        size -= w;
+    }
+    return true;
+}
+
+/// Writes entries into the folders of one work folder. Each file is written under a scratch
+/// name and renamed over its own name, so an existing link of that name is replaced, never
+/// followed, and nothing is created outside the folder.
+class WorkFolderSink : public project::ProjectSink {
+public:
+    ~WorkFolderSink() override
+    {
+        closeFolder();
+        if (rootFd >= 0)
+            ::close(rootFd);
+    }
+
+    bool open(const QString& root, QString* reason)
+    {
+        QDir().mkpath(root);
+        rootFd = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (rootFd < 0)
+            *reason = QStringLiteral("%1: %2").arg(root, errnoText());
+        return rootFd >= 0;
+    }
+
+    bool enterFolder(const QString& folder, QString* reason) override
+    {
+        closeFolder();
+        const QByteArray name = QFile::encodeName(folder);
+        struct stat st {};
+        if (::fstatat(rootFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+            ::unlinkat(rootFd, name.constData(), 0); // a file or link in the folder's place
+        if (::mkdirat(rootFd, name.constData(), 0777) != 0 && errno != EEXIST) {
+            *reason = errnoText();
+            return false;
+        }
+        folderFd = ::openat(rootFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folderFd < 0)
+            *reason = errnoText();
+        return folderFd >= 0;
+    }
+
+    void leavePageFolder(const QString& folder) override
+    {
+        closeFolder();
+        ::unlinkat(rootFd, QFile::encodeName(folder).constData(), AT_REMOVEDIR); // only when empty
+    }
+
+    bool entry(const ProjectEntry& e, ProjectInput& in, QString* reason) override
+    {
+        if (e.size == 0)
+            return true; // the file did not exist when the book was saved
+        static const char* const scratch = ".qvb-unpack.part";
+        ::unlinkat(folderFd, scratch, 0);
+        const int fd = ::openat(folderFd, scratch, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            *reason = errnoText();
+            return false;
+        }
+        bool writeFailed = false;
+        const bool copied = in.stream(e.size, [&](const char* data, qint64 n) {
+            writeFailed = !writeAll(fd, data, n);
+            return !writeFailed;
+        });
+        if (writeFailed)
+            *reason = errnoText();
+        const bool closed = ::close(fd) == 0;
+        if (copied && closed && ::renameat(folderFd, scratch, folderFd, QFile::encodeName(e.name).constData()) == 0)
+            return true;
+        if (reason->isEmpty())
+            *reason = copied ? errnoText() : QStringLiteral("read error");
+        ::unlinkat(folderFd, scratch, 0);
+        return false;
+    }
+
+private:
+    int rootFd = -1;
+    int folderFd = -1;
+
+    void closeFolder()
+    {
+        if (folderFd >= 0)
+            ::close(folderFd);
+        folderFd = -1;
+    }
+};
+
+/// Collects the entries and skips their contents.
+class ListSink : public project::ProjectSink {
+public:
+    explicit ListSink(QVector<ProjectEntry>* out) : out(out) {}
+    bool enterFolder(const QString&, QString*) override { return true; }
+    bool entry(const ProjectEntry& e, ProjectInput& in, QString* reason) override
+    {
+        if (out)
+            out->append(e);
+        if (!in.skip(e.size)) {
+            *reason = QStringLiteral("read error");
+            return false;
+        }
+        return true;
+    }
+
+private:
+    QVector<ProjectEntry>* out;
+};
+
+ProjectReadResult openFailure(const QString& reason)
+{
+    ProjectReadResult r;
+    r.code = kReadFailed;
+    r.reason = reason;
+    return r;
+}
+
+} // namespace
+
+ProjectReadResult readProjectFile(const QString& path, const QString& workRoot)
+{
+    ProjectInput in;
+    QString reason;
+    if (!in.open(path, &reason))
+        return openFailure(reason);
+    WorkFolderSink sink;
+    if (!sink.open(workRoot, &reason))
+        return openFailure(reason);
+    return project::walkProjectFile(in, sink, false);
+}
+
+ProjectReadResult listProjectFile(const QString& path, QVector<ProjectEntry>* entries)
+{
+    ProjectInput in;
+    QString reason;
+    if (!in.open(path, &reason))
+        return openFailure(reason);
+    ListSink sink(entries);
+    return project::walkProjectFile(in, sink, false);
+}
+
+} // namespace qv

@@ -1,0 +1,8 @@
+#include "FakePlatform.h"
+#include "TestEnv.h"
+
+namespace qv::test {
+
+QString FakePlatform::baseDirectory() { return baseDir(); }
+
+} // namespace qv::test

@@ -1,0 +1,55 @@
+#pragma once
+// A main window built on a scripted platform and scripted dialogs, in a fresh base directory.
+#include "FakePlatform.h"
+#include "ScriptedDialogs.h"
+#include "TestEnv.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace qv::test {
+
+class FormTest : public testing::Test {
+protected:
+    FakePlatform fakePlatform;
+    ScriptedDialogs script;
+    std::unique_ptr<TForm1> form;   // declared last: destroyed before the seams it uses
+
+    void SetUp() override { QApplication::setQuitOnLastWindowClosed(false); }
+
+    TForm1& makeForm(bool withDocument = true)
+    {
+        form = std::make_unique<TForm1>(baseDir());
+        if (withDocument)
+            form->createDocument();
+        return *form;
+    }
+
+    /// @brief Shows the window and lets its first activation run.
+    void showForm()
+    {
+        form->show();
+        QElapsedTimer t;
+        t.start();
+        while (!(form->windowHandle() && form->windowHandle()->isExposed()) && t.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_TRUE(form->windowHandle() && form->windowHandle()->isExposed());
+        QCoreApplication::processEvents();
+    }
+
+    template <class W = QWidget>
+    W* find(const char* name) const
+    {
+        W* w = form->findChild<W*>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << "no control named " << name;
+        return w;
+    }
+
+    static QString work() { return baseDir() + QStringLiteral("qor_backup_editor/"); }
+};
+
+} // namespace qv::test

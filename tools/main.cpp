@@ -1,0 +1,68 @@
+// qorvale-tool: inspect, pack and unpack project files and item files from the command line.
+// A new subcommand is one more source file and one more row in kCommands.
+#include "ToolCommand.h"
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace qv::tool {
+
+const ToolCommand kCommands[] = {
+    {"info", "list what a project file holds (JSON)",
+     "usage: qorvale-tool info BOOK.qvb\n"
+     "Prints the type code, the version and every stored file of each section\n"
+     "(folder, name, size) as JSON.\n",
+     runInfo},
+    {"unpack", "unpack a project file into a folder laid out like the work folder",
+     "usage: qorvale-tool unpack BOOK.qvb DIR\n"
+     "Writes the stored files into DIR/0..16, DIR/img and DIR/thumb (DIR is created if missing).\n"
+     "Files are written as stored; item files of version 2.0.0.0 keep their older layout.\n",
+     runUnpack},
+    {"pack", "pack a folder laid out like the work folder into a project file",
+     "usage: qorvale-tool pack DIR BOOK.qvb --type KEY\n"
+     "Saves DIR (page folders 0..16, img, thumb) as BOOK.qvb, exactly as the editor saves a book.\n"
+     "KEY is a book type: Palm, Cedar, Maple, Reed, \"Fern S\", \"Fern M\" or \"Fern L\".\n",
+     runPack},
+    {"items", "print the records of an item file (qor.dat) as JSON",
+     "usage: qorvale-tool items QOR.DAT [--v2]\n"
+     "Prints every stored field of every record; texts as UTF-8.\n"
+     "--v2 reads the 2.0.0.0 layout (records without textAlign).\n",
+     runItems},
+};
+
+const ToolCommand* findCommand(const QString& name)
+{
+    for (const ToolCommand& c : kCommands) {
+        if (name == QLatin1String(c.name))
+            return &c;
+    }
+    return nullptr;
+}
+
+namespace {
+int printCommandList(FILE* out)
+{
+    std::fprintf(out, "usage: qorvale-tool COMMAND [ARGS]   (qorvale-tool COMMAND --help for details)\n\ncommands:\n");
+    for (const ToolCommand& c : kCommands)
+        std::fprintf(out, "  %-8s %s\n", c.name, c.summary);
+    return out == stdout ? kExitOk : kExitFailed;
+}
+} // namespace
+
+} // namespace qv::tool
+
+int main(int argc, char* argv[])
+{
+    using namespace qv::tool;
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty())
+        return printCommandList(stderr);
+    if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"))
+        return printCommandList(stdout);
+    const ToolCommand* command = findCommand(args.takeFirst());
+    if (!command) {
+        std::fprintf(stderr, "qorvale-tool: unknown command \"%s\"\n\n", argv[1]);
+        return printCommandList(stderr);
+    }
+    return wantsHelp(args) ? printUsage(*command) : command->run(args);
+}
