@@ -1,5 +1,6 @@
 #include "BmpCodec.h"
 #include "BmpPixels.h"
+#include <QColor>
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
