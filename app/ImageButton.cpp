@@ -25,7 +25,6 @@ ImageButton makeImageButton(QWidget* parent, const ImageButtonNames& names, cons
     b.label = new QLabel(parent);
     b.label->setObjectName(QLatin1String(names.label));
     b.label->setGeometry(rect);
-    b.label->setAttribute(Qt::WA_TranslucentBackground);
     b.label->setCursor(Qt::PointingHandCursor);
     if (!hint.isEmpty())
         b.label->setToolTip(hint);

@@ -40,9 +40,8 @@ TForm1::TForm1(const QString& baseDirectory, QWidget* parent)
     wireWindowHooks();
 
     const QSize start(kStartWidth, kStartHeight);
-    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (s)
-        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, start, s->availableGeometry()));
+    if (const QScreen* desk = QGuiApplication::primaryScreen())
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, start, desk->availableGeometry()));
     else
         resize(start);
     FormCreate();

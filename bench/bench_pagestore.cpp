@@ -1,5 +1,5 @@
 // Writing and reading a page of 8 photos (PbfSave(-1) then PbfLoad(-1)) against writing and
-// reading the same files with plain write() and read() calls.
+// reading the same files with plain write() and read() calls, in the same run.
 //
 //   bench_pagestore                      the timings
 //   bench_pagestore --load-memory        peak memory of one page load, in a fresh process
@@ -84,15 +84,40 @@ struct PageFixture {
     }
 };
 
-void BM_PageStoreSaveLoad(benchmark::State& state)
+/// Changes one pixel of every picture, as an edit would: each must then be written again.
+void touchEveryPicture(TPageImageCache& cache, uint32_t value)
+{
+    for (int k = 1; k <= kImages; ++k) {
+        TBigBitmap full = cache.imageDrawing(k, false);
+        TBigBitmap thumb = cache.imageDrawing(k, true);
+        full.setPixel(0, 0, value);
+        thumb.setPixel(0, 0, value);
+        cache.setImage(k, full);
+        cache.setThumb(k, thumb);
+    }
+}
+
+/// Leaving the page and opening it again. With changePictures every picture differs from the
+/// files each time (the worst case: the page and its snapshot are written in full); without,
+/// the pictures are those last read or written (a page switch where no photo was edited).
+void pageStoreSaveLoad(benchmark::State& state, bool changePictures)
 {
     PageFixture f;
+    uint32_t value = 0;
     for (auto _ : state) {
+        if (changePictures) {
+            state.PauseTiming();
+            touchEveryPicture(f.st.cache, ++value);
+            state.ResumeTiming();
+        }
         if (!f.doc->PbfSave(-1) || !f.doc->PbfLoad(-1) || f.st.cache.imageCount() != kImages)
             state.SkipWithError("page store failed");
     }
 }
+void BM_PageStoreSaveLoad(benchmark::State& state) { pageStoreSaveLoad(state, false); }
+void BM_PageStoreSaveLoadChanged(benchmark::State& state) { pageStoreSaveLoad(state, true); }
 BENCHMARK(BM_PageStoreSaveLoad)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_PageStoreSaveLoadChanged)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 /// The files of the page as bytes, with their names.
 struct FileSet {
@@ -114,12 +139,14 @@ struct FileSet {
     }
 };
 
-bool writeAll(const QByteArray& path, const QByteArray& bytes)
+bool writeAll(const QByteArray& path, const QByteArray& bytes, bool sync)
 {
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0)
         return false;
-    const bool ok = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    bool ok = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    if (sync)
+        ok = ::fdatasync(fd) == 0 && ok;
     return ::close(fd) == 0 && ok;
 }
 
@@ -136,8 +163,8 @@ bool readAll(const QByteArray& path, std::vector<char>& buffer)
 }
 
 /// Plain calls on the same file set; with withSnapshot the set is written a second time, as the
-/// undo snapshot that every page load takes.
-void plainWriteRead(benchmark::State& state, bool withSnapshot)
+/// undo snapshot of a page load; with sync every file is flushed to the disk as it is written.
+void plainWriteRead(benchmark::State& state, bool withSnapshot, bool sync = false)
 {
     PageFixture f;
     const FileSet set(f);
@@ -149,12 +176,12 @@ void plainWriteRead(benchmark::State& state, bool withSnapshot)
     for (auto _ : state) {
         bool ok = true;
         for (const auto& [name, bytes] : set.files)
-            ok &= writeAll(page + name, bytes);
+            ok &= writeAll(page + name, bytes, sync);
         for (const auto& [name, bytes] : set.files)
             ok &= readAll(page + name, buffer);
         if (withSnapshot) {
             for (const auto& [name, bytes] : set.files)
-                ok &= writeAll(undo + name, bytes);
+                ok &= writeAll(undo + name, bytes, sync);
         }
         benchmark::DoNotOptimize(buffer.data());
         if (!ok)
@@ -163,8 +190,10 @@ void plainWriteRead(benchmark::State& state, bool withSnapshot)
 }
 void BM_PlainWriteRead(benchmark::State& state) { plainWriteRead(state, false); }
 void BM_PlainWriteReadWriteAgain(benchmark::State& state) { plainWriteRead(state, true); }
+void BM_PlainWriteReadWriteAgainSynced(benchmark::State& state) { plainWriteRead(state, true, true); }
 BENCHMARK(BM_PlainWriteRead)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_PlainWriteReadWriteAgain)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_PlainWriteReadWriteAgainSynced)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 // --- peak memory of a load ---
 

@@ -42,10 +42,17 @@ bool reencodeCopy(const QString& copy, int orientation)
         && writeJpegFile(r.bitmap, copy, kPoolJpegQuality);
 }
 
-// The pool copy: the source's bytes, a JPEG re-encoded. When the pool is rebuilt the source is
-// the pool's own copy, already in that form: it keeps its pixels (re-encoding it at every
-// restart or project load would wear it down and halve large ones again and again), unless it
-// still carries an orientation to turn.
+int32_t typePageWidth(const QString& key)
+{
+    const auto sizes = bookSizes(key);
+    return sizes ? sizes->pageWidth : 0;
+}
+
+} // namespace
+
+// When the pool is rebuilt the source is the pool's own copy, already in its final form: it
+// keeps its pixels, since re-encoding it at every restart or project load would wear it down
+// and halve large copies again and again.
 bool makePoolCopy(const QString& source, const QString& copy, bool jpeg, int orientation)
 {
     if (sameFile(source, copy))
@@ -57,23 +64,14 @@ bool makePoolCopy(const QString& source, const QString& copy, bool jpeg, int ori
     return !jpeg || reencodeCopy(copy, orientation);
 }
 
-// The source as the pool sees it: a JPEG at its screen scale and upright, a BMP at its own
-// size. Empty when it cannot be decoded, so that nothing of the previous import is reused.
-TBigBitmap decodeSource(const QString& path, bool jpeg, int orientation)
+// Empty on failure, so that nothing of the previous import is taken for this one.
+TBigBitmap decodePoolSource(const QString& path, bool jpeg, int orientation)
 {
     ImageLoadResult r = jpeg ? loadJpegScaled(path, 32) : readBmpFile(path);
     if (!r.ok() || !applyExifOrientation(r.bitmap, orientation))
         return {};
     return std::move(r.bitmap);
 }
-
-int32_t typePageWidth(const QString& key)
-{
-    const auto sizes = bookSizes(key);
-    return sizes ? sizes->pageWidth : 0;
-}
-
-} // namespace
 
 int photoFileKind(const QString& path)
 {
@@ -102,7 +100,7 @@ bool TForm2::FileExtSub(const QString& path, int hint)
 
     main.busy.show();
     const int orientation = jpeg ? readExifOrientationFile(path) : 0;
-    scratch = decodeSource(path, jpeg, orientation);
+    scratch = decodePoolSource(path, jpeg, orientation);
     TInfos& entry = main.pool[n];
     entry.name = picture ? kPoolPictureName : kPoolPhotoName;
     entry.isPicture = picture;

@@ -23,6 +23,16 @@ int photoFileKind(const QString& path);
 /// @brief Rows the chosen-photo grid needs for a pool of that size.
 constexpr int poolGridRows(int poolSize) { return (poolSize + kPoolGridColumns - 1) / kPoolGridColumns; }
 
+// The steps of an import (TForm2::FileExtSub), also timed on their own by the benchmarks.
+
+/// @brief The source as the pool sees it: a JPEG at its screen scale (32 bits) turned upright
+/// by `orientation`, a BMP at its own size. Empty when it cannot be decoded.
+TBigBitmap decodePoolSource(const QString& path, bool jpeg, int orientation);
+/// @brief Makes the pool copy: the source's bytes, a JPEG then decoded at full (or half) size,
+/// turned upright and re-encoded at quality 90. The pool's own copy met again by a rebuild
+/// keeps its bytes unless it still has an orientation to turn. False when it failed (code 40).
+bool makePoolCopy(const QString& source, const QString& copy, bool jpeg, int orientation);
+
 /// @brief The JPEG copy of a pool entry read with loadJpegFull, for the printer bitmap; an
 /// empty bitmap with a reason when the index is outside the pool or the copy cannot be read.
 ImageLoadResult loadPoolPhoto(const QString& imgFolder, const QVector<TInfos>& pool, int poolIndex);

@@ -142,9 +142,4 @@ void PageRenderer::drawPageItems(int target) { walkItems(*this, target, false); 
 // A Reed spread shows both pages whole: a printed page starts right at the spine.
 void PageRenderer::drawPageItemsReed(int target) { walkItems(*this, target, true); }
 
-void PageRenderer::drawTextItem(int, int)
-{
-    // Text drawing arrives with the text work.
-}
-
 } // namespace qv

@@ -14,6 +14,7 @@ class QPainter;
 namespace qv {
 
 struct ScreenImageCache;
+class TextShapeCache;
 
 enum DrawTarget { kTargetEditor = 0, kTargetThumbnail = 1, kTargetPreview = 5, kTargetPrinter = 6 };
 
@@ -76,7 +77,15 @@ public:
     void drawPageItems(int target);
     void drawPageItemsReed(int target);
     void drawPhotoItem(int target, int i);
+    /// @brief Draws text item i (TextItem.cpp); on targets 0, 1 and 5 it also fits the item's
+    /// width, height and lineCount to the text.
     void drawTextItem(int target, int i);
+    /// True while the scale tool runs with Ctrl held: text items then leave the selection.
+    std::function<bool()> freeScalingActive = [] { return false; };
+    /// Makes the running scale drag take its anchor afresh.
+    std::function<void()> reanchorScale = [] {};
+    /// Lines of text shaped at the sizes last drawn, made on first use.
+    std::shared_ptr<TextShapeCache> textShapes;
     /// Reads a pool photo again at full quality for the printer bitmap (null when it cannot be
     /// read); when unset, the pool's JPEG copy in the work folder is read.
     std::function<TBigBitmap(int poolIndex)> loadPoolPhoto;

@@ -103,7 +103,7 @@ void turnRows(const Plane& src, const Plane& dst, const Mapping& m, uint32_t fil
         int64_t uy = m.y0 + r * m.C + kHalf;
         uint8_t* out = dst.data + r * dst.stride;
         for (int c = 0; c < dst.width; ++c, ux += m.dx, uy += m.dy) {
-            if (uint64_t(ux - 1) < limX && uint64_t(uy - 1) < limY)
+            if (uint64_t(ux) <= limX && uint64_t(uy) <= limY)
                 Px::put(out, c, Px::get(src.data + (uy >> kFracBits) * src.stride, int(ux >> kFracBits)));
             else
                 Px::put(out, c, fill);

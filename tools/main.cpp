@@ -27,6 +27,14 @@ const ToolCommand kCommands[] = {
      "Prints every stored field of every record; texts as UTF-8.\n"
      "--v2 reads the 2.0.0.0 layout (records without textAlign).\n",
      runItems},
+    {"import", "add photo files to the photo pool of a work folder",
+     "usage: qorvale-tool import --work DIR --type KEY FILE...\n"
+     "Adds each JPEG or BMP FILE to the photo pool in DIR/img exactly as the editor does: the pool\n"
+     "is first rebuilt from DIR/img, then every file becomes the next entry with its copy and\n"
+     "thumbnail. KEY is the book type, which sets the thumbnail size. The editor's messages appear\n"
+     "on standard error as \"dialog: message: TEXT\"; the pool is printed as JSON. Exit status 2\n"
+     "when a file could not be added.\n",
+     runImport},
 };
 
 const ToolCommand* findCommand(const QString& name)

@@ -9,7 +9,11 @@
 #include <QElapsedTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <memory>
+
+// Readable failures for texts.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace qv::test {
 
@@ -19,7 +23,11 @@ protected:
     ScriptedDialogs script;
     std::unique_ptr<TForm1> form;   // declared last: destroyed before the seams it uses
 
-    void SetUp() override { QApplication::setQuitOnLastWindowClosed(false); }
+    void SetUp() override
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+        QApplication::setApplicationName(kAppTitle);   // as the program names itself
+    }
 
     TForm1& makeForm(bool withDocument = true)
     {

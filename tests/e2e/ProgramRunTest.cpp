@@ -98,32 +98,42 @@ TEST_F(ProgramRunTest, NormalExitRemovesTheWorkFolder)
         EXPECT_FALSE(line.startsWith("dialog: question:")) << line.toStdString();
 }
 
-TEST_F(ProgramRunTest, KilledRunLeavesPagesForTheNextStart)
+TEST_F(ProgramRunTest, KilledRunLeavesPagesAndPhotosForTheNextStart)
 {
     writeFile(work() + "0/qor.dat", QByteArray(4, '\0'));
     writeFile(work() + "7/qor.dat", QByteArray(4, '\0'));
-    writeFile(work() + "img/0.bmp", "BM");
+    QDir().mkpath(work() + "img");
+    ASSERT_TRUE(QFile::copy(testData("orientation/Landscape_1.jpg"), work() + "img/0_.jpg"));
+    ASSERT_TRUE(QFile::copy(testData("orientation/Portrait_1.jpg"), work() + "img/1_.jpg"));
 
     auto crashed = start(60000);
     ASSERT_TRUE(waitFor(*crashed, [&] { return thumbFolderExists(); }));
     crashed->kill();
     ASSERT_TRUE(crashed->waitForFinished(kStartTimeoutMs));
     EXPECT_EQ(crashed->exitStatus(), QProcess::CrashExit);
-    const QStringList pages{"0/qor.dat", "7/qor.dat", "img/0.bmp"};
-    for (const QString& f : pages)
+    const QStringList kept{"0/qor.dat", "7/qor.dat", "img/0_.jpg", "img/1_.jpg"};
+    for (const QString& f : kept)
         ASSERT_TRUE(QFileInfo::exists(work() + f)) << f.toStdString();
+    // Pool thumbnails are rebuilt from the photos when the pool is restored.
+    QFile::remove(work() + "img/t0_.bmp");
+    QFile::remove(work() + "img/t1_.bmp");
 
-    // The next start takes the lock the killed copy held and keeps its pages while it runs.
-    auto next = start(1500);
-    int polls = 0;
-    while (!next->waitForFinished(50)) {
-        if (next->state() == QProcess::NotRunning)
-            break;
-        ++polls;
-        for (const QString& f : pages)
+    // The next start takes the lock the killed copy held, restores the pool and keeps the pages.
+    // It quits 3 s after showing its window; the pages are watched until shortly after the
+    // pool is back, well before that quit deletes the work folder.
+    auto next = start(3000);
+    int pollsAfterRestore = 0;
+    auto poolRestored = [&] {
+        return QFileInfo::exists(work() + "img/t0_.bmp") && QFileInfo::exists(work() + "img/t1_.bmp");
+    };
+    while (pollsAfterRestore < 5 && !next->waitForFinished(50)) {
+        for (const QString& f : kept)
             ASSERT_TRUE(QFileInfo::exists(work() + f)) << f.toStdString() << " gone while running";
+        if (poolRestored())
+            ++pollsAfterRestore;
     }
-    EXPECT_GE(polls, 10);
+    EXPECT_EQ(pollsAfterRestore, 5) << "the pool was not restored while the program ran";
+    ASSERT_TRUE(next->waitForFinished(kStartTimeoutMs));
     EXPECT_EQ(next->exitStatus(), QProcess::NormalExit);
     for (const QString& line : dialogLines(*next)) {
         EXPECT_FALSE(line.startsWith("dialog: error:")) << line.toStdString();

@@ -60,6 +60,34 @@ inline QSize thumbSizeFor(int w, int h, int L = 296)
     return {std::max(1, int(double(w) * c)), std::max(1, int(double(h) * c))};
 }
 
+/// @brief Source column / row that a nearest-pixel shrink from n to m pixels reads for output
+/// i: 16.16 steps of trunc(n * 65535 / m), rows starting 1/65536 in.
+inline int nearestColumn(int i, int n, int m) { return int((int64_t(i) * (int64_t(n) * 65535 / m)) >> 16); }
+inline int nearestRow(int j, int n, int m) { return int((1 + int64_t(j) * (int64_t(n) * 65535 / m)) >> 16); }
+
+/// @brief A thumbnail against the picture it was shrunk from (nearest pixel): equal pixels on a
+/// 9 x 9 grid of samples, corners included; the whole picture when no shrink was needed.
+inline testing::AssertionResult thumbnailSamples(const TBigBitmap& thumb, const TBigBitmap& from)
+{
+    const int w = thumb.width(), h = thumb.height(), n = from.width(), m = from.height();
+    if (w == 0 || h == 0)
+        return testing::AssertionFailure() << "no thumbnail";
+    if (w == n && h == m)
+        return thumb.image().convertToFormat(QImage::Format_RGB32) == from.image().convertToFormat(QImage::Format_RGB32)
+            ? testing::AssertionSuccess() : testing::AssertionFailure() << "thumbnail differs from its picture";
+    for (int a = 0; a <= 8; ++a) {
+        for (int b = 0; b <= 8; ++b) {
+            const int i = (w - 1) * a / 8, j = (h - 1) * b / 8;
+            const int x = nearestColumn(i, n, w), y = nearestRow(j, m, h);
+            if (thumb.pixel(i, j) != from.pixel(x, y))
+                return testing::AssertionFailure() << "thumbnail (" << i << "," << j << ") = " << std::hex
+                                                   << thumb.pixel(i, j) << ", source (" << std::dec << x << "," << y
+                                                   << ") = " << std::hex << from.pixel(x, y);
+        }
+    }
+    return testing::AssertionSuccess();
+}
+
 /// @brief A real photo stretched to w x h and written as a quality-90 JPEG.
 inline QString makeJpeg(const QString& name, int w, int h, const QString& from = QStringLiteral("photos/DSCN0010.jpg"))
 {
