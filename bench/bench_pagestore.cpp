@@ -233,20 +233,23 @@ int loadMemory()
     if (!f.doc->PbfSave(-1))
         return 1;
     qint64 pixels = 0;
-    for (int k = 1; k <= kImages; ++k)
-        pixels += f.st.cache.imageDrawing(k, false).image().sizeInBytes() + f.st.cache.imageDrawing(k, true).image().sizeInBytes();
+    for (int k = 1; k <= kImages; ++k) {
+        pixels += f.st.cache.imageDrawing(k, false).image().sizeInBytes();
+        pixels += f.st.cache.imageDrawing(k, true).image().sizeInBytes();
+    }
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--load-memory-child"), f.dir.path() });
+    const QStringList args = { QStringLiteral("--load-memory-child"), f.dir.path() };
+    child.start(QCoreApplication::applicationFilePath(), args);
     child.waitForFinished(-1);
     const QList<QByteArray> out = child.readAllStandardOutput().trimmed().split(' ');
     if (child.exitCode() != 0 || out.size() != 3) {
         std::printf("load memory: child failed (exit %d)\n", child.exitCode());
         return 1;
     }
-    const double mib = 1024.0;
+    const double kbPerMib = 1024.0;
     std::printf("page bitmaps: %.1f MiB\n", double(pixels) / (1024.0 * 1024.0));
     std::printf("load peak growth: %.1f MiB (%.2fx the bitmaps), held after the load: %.1f MiB\n",
-                out[1].toLong() / mib, out[1].toLong() * 1024.0 / double(pixels), out[2].toLong() / mib);
+                out[1].toLong() / kbPerMib, out[1].toLong() * 1024.0 / double(pixels), out[2].toLong() / kbPerMib);
     return 0;
 }
 

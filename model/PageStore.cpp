@@ -22,7 +22,11 @@ QString pageFolderFor(const WorkFolder& work, int level, int32_t page)
     return level == -1 ? work.pageFolder(page) : work.undoPageFolder(page);
 }
 
-QString loadCaption(int k) { return QStringLiteral("ページ処理中") + (k % 2 ? QStringLiteral(". ") : QStringLiteral("  ")); }
+/// The busy caption while record k is read: a dot that blinks from record to record.
+QString loadCaption(int k)
+{
+    return QStringLiteral("ページ処理中") + (k % 2 ? QStringLiteral(". ") : QStringLiteral("  "));
+}
 
 /// Highest slot an image item refers to: normally countImages, but a damaged page may refer
 /// further, and those pictures must not be lost on the next write.
@@ -103,9 +107,11 @@ bool TForm2::writeSlots(const QString& folder)
     const TPageImageCache& cache = main.cache;
     const int c = slotsInUse(items, countImages());
     for (int k = 1; k <= c; ++k) {
-        if (cache.hasImage(k) && !writeSlotFile(slotFiles, cache.imageDrawing(k, false), folder + WorkFolder::slotName(k)))
+        const QString full = folder + WorkFolder::slotName(k);
+        const QString thumb = folder + WorkFolder::thumbSlotName(k);
+        if (cache.hasImage(k) && !writeSlotFile(slotFiles, cache.imageDrawing(k, false), full))
             return false;
-        if (cache.hasThumb(k) && !writeSlotFile(slotFiles, cache.imageDrawing(k, true), folder + WorkFolder::thumbSlotName(k)))
+        if (cache.hasThumb(k) && !writeSlotFile(slotFiles, cache.imageDrawing(k, true), thumb))
             return false;
     }
     main.busy.hourglass(true);

@@ -155,7 +155,8 @@ bool ItemFileReader::readRecord(TItemStatus& rec)
     rec.selected = flags & kFlagSelected;
     rec.fromPicture = flags & kFlagFromPicture;
     rec.spareFlag = flags & kFlagSpare;
-    for (int32_t* f : { &rec.angle, &rec.centerX, &rec.centerY, &rec.width, &rec.height, &rec.screenX, &rec.screenY }) {
+    for (int32_t* f : { &rec.angle, &rec.centerX, &rec.centerY, &rec.width, &rec.height, &rec.screenX,
+                        &rec.screenY }) {
         if (!readInt(*f))
             return false;
     }

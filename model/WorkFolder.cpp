@@ -13,7 +13,10 @@ WorkFolder::WorkFolder(const QString& baseDirectory)
 
 QString WorkFolder::pageFolder(int page) const { return rootPath + QString::number(page) + QLatin1Char('/'); }
 QString WorkFolder::undoFolder() const { return rootPath + QStringLiteral("undo/"); }
-QString WorkFolder::undoPageFolder(int page) const { return undoFolder() + QString::number(page) + QLatin1Char('/'); }
+QString WorkFolder::undoPageFolder(int page) const
+{
+    return undoFolder() + QString::number(page) + QLatin1Char('/');
+}
 QString WorkFolder::imgFolder() const { return rootPath + QStringLiteral("img/"); }
 QString WorkFolder::thumbFolder() const { return rootPath + QStringLiteral("thumb/"); }
 QString WorkFolder::stdFile() const { return rootPath + kStdFileName; }
@@ -119,7 +122,8 @@ bool SlotFileLedger::holds(const QString& path, const TBigBitmap& bitmap) const
         return false;
     const quint64 content = bitmaps.value(bitmap.image().cacheKey());
     const auto known = files.constFind(path);
-    return content != 0 && known != files.cend() && known->content == content && known->stamp == stampOf(path);
+    return content != 0 && known != files.cend() && known->content == content
+        && known->stamp == stampOf(path);
 }
 
 void SlotFileLedger::clear()

@@ -17,7 +17,7 @@ using BoxCorners = std::array<QPoint, 4>;
 
 /// @brief The negated angle: the ellipse and the screen rotation turn clockwise for a
 /// positive value, items counter-clockwise.
-constexpr int32_t drawAngle(int32_t angle) { return angle; }
+constexpr int32_t drawAngle(int32_t angle) { return -angle; }
 
 /// @brief The 361 points of an ellipse turned by `angleDeg`, half axes a and b, centred on
 /// (xc, yc); points 0 and 360 both lie at the left end of the unturned ellipse.

@@ -1,5 +1,6 @@
 #include "XRotateBitmap.h"
 #include "Numbers.h"
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -90,23 +91,30 @@ struct PackedPixels {
     }
 };
 
-// One result row after another; each source coordinate goes up by one step per pixel.
-// With u = v + 512, rounding v / 1024 to nearest (halves away from zero) lands inside
-// 0..n-1 exactly when 1 <= u <= n * 1024 - 1, and the pixel index is then u >> 10.
+// Result rows are walked in strips of kStripColumns columns: a strip's source pixels lie along
+// a short band, which stays in the cache from one row to the next, whatever the angle.
+// Along a row each source coordinate goes up by one step per pixel. With u = v + 512,
+// rounding v / 1024 to nearest (halves away from zero) lands inside 0..n-1 exactly when
+// 1 <= u <= n * 1024 - 1, and the pixel index is then u >> 10.
+constexpr int kStripColumns = 128;
+
 template <class Px>
 void turnRows(const Plane& src, const Plane& dst, const Mapping& m, uint32_t fill)
 {
     const uint64_t limX = uint64_t(src.width) * kOne - 1;
     const uint64_t limY = uint64_t(src.height) * kOne - 1;
-    for (int r = 0; r < dst.height; ++r) {
-        int64_t ux = m.x0 - r * m.S + kHalf;
-        int64_t uy = m.y0 + r * m.C + kHalf;
-        uint8_t* out = dst.data + r * dst.stride;
-        for (int c = 0; c < dst.width; ++c, ux += m.dx, uy += m.dy) {
-            if (uint64_t(ux) <= limX && uint64_t(uy) <= limY)
-                Px::put(out, c, Px::get(src.data + (uy >> kFracBits) * src.stride, int(ux >> kFracBits)));
-            else
-                Px::put(out, c, fill);
+    for (int c0 = 0; c0 < dst.width; c0 += kStripColumns) {
+        const int c1 = std::min(dst.width, c0 + kStripColumns);
+        for (int r = 0; r < dst.height; ++r) {
+            int64_t ux = m.x0 - r * m.S + c0 * m.dx + kHalf;
+            int64_t uy = m.y0 + r * m.C + c0 * m.dy + kHalf;
+            uint8_t* out = dst.data + r * dst.stride;
+            for (int c = c0; c < c1; ++c, ux += m.dx, uy += m.dy) {
+                if (uint64_t(ux - 1) < limX && uint64_t(uy - 1) < limY)
+                    Px::put(out, c, Px::get(src.data + (uy >> kFracBits) * src.stride, int(ux >> kFracBits)));
+                else
+                    Px::put(out, c, fill);
+            }
         }
     }
 }

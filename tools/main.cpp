@@ -2,7 +2,10 @@
 // A new subcommand is one more source file and one more row in kCommands.
 #include "ToolCommand.h"
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace qv::tool {
 
@@ -35,6 +38,21 @@ const ToolCommand kCommands[] = {
      "on standard error as \"dialog: message: TEXT\"; the pool is printed as JSON. Exit status 2\n"
      "when a file could not be added.\n",
      runImport},
+    {"render", "draw one page of a work folder or a book into a PNG file",
+     "usage: qorvale-tool render (--work DIR --type KEY | --book BOOK.qvb) --out FILE.png [options]\n"
+     "Draws one page as the editor (targets 0 and 1) or the print flow (targets 5 and 6) draws it\n"
+     "and writes it as PNG. DIR and BOOK.qvb are only read. Prints a JSON summary.\n"
+     "  --type KEY    book type: Palm, Cedar, Maple, Reed, \"Fern S\", \"Fern M\" or \"Fern L\";\n"
+     "                needed with --work, a book's own type otherwise\n"
+     "  --page N      page folder 0..16 (0 the cover); default 0\n"
+     "  --side S      side of a spread: 0 none, 1 left, 2 right; default 0\n"
+     "  --target T    0 editor canvas, 1 navigator thumbnail, 5 print preview, 6 printer bitmap;\n"
+     "                default 0\n"
+     "  --zoom Z      zoom level 1..8 of the editor canvas; default 5\n"
+     "  --size WxH    picture size for targets 0, 1 and 5; default: the page area with room\n"
+     "                around it (0), the page area (1), the page at 0.2 pixels per 0.1 mm (5)\n"
+     "  --dpi D       printer resolution of target 6, 1..1200; default 300\n",
+     runRender},
 };
 
 const ToolCommand* findCommand(const QString& name)
@@ -61,7 +79,11 @@ int printCommandList(FILE* out)
 int main(int argc, char* argv[])
 {
     using namespace qv::tool;
-    QCoreApplication app(argc, argv);
+    // Drawing pages needs fonts, and fonts need the GUI application (off screen).
+    const bool gui = argc > 1 && std::strcmp(argv[1], "render") == 0;
+    if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app(gui ? new QGuiApplication(argc, argv) : new QCoreApplication(argc, argv));
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())
         return printCommandList(stderr);

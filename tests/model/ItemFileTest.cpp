@@ -11,7 +11,10 @@ using namespace qv;
 
 namespace {
 
-int32_t intAt(const QByteArray& b, qsizetype offset) { return qFromLittleEndian<int32_t>(b.constData() + offset); }
+int32_t intAt(const QByteArray& b, qsizetype offset)
+{
+    return qFromLittleEndian<int32_t>(b.constData() + offset);
+}
 
 void putInt(QByteArray& b, int32_t v)
 {

@@ -168,7 +168,8 @@ TEST_F(PageStore, LoadGivesBackItemsAndPictures)
     EXPECT_EQ(st.cache.imageDrawing(2, false), patterned(42, 30, 2));
     EXPECT_EQ(st.cache.imageDrawing(2, true), patterned(8, 6, 102));
     EXPECT_EQ(st.cache.imageDrawing(2, false).bitsPerPixel(), 24);
-    EXPECT_EQ(captions, QStringList({ "ページ処理中. ", "ページ処理中  ", "ページ処理中. ", "ページ処理中  " }));
+    const QString dot = "ページ処理中. ", blank = "ページ処理中  ";
+    EXPECT_EQ(captions, QStringList({ dot, blank, dot, blank }));
     // A full load leaves the page as opened as the snapshot.
     EXPECT_EQ(doc.undoLevel, 2);
     EXPECT_TRUE(st.modified);

@@ -1,5 +1,6 @@
 #include "../imaging/ImageCompare.h"
 #include "PoolTestSupport.h"
+#include "Resize.h"
 #include <QFile>
 
 using namespace qv;
@@ -236,4 +237,36 @@ TEST_F(PhotoPool, ReadOnlySourceGivesAWritableCopy)
     import(src);
     EXPECT_TRUE(QFile::permissions(copyOf(0, true)) & QFileDevice::WriteOwner);
     EXPECT_EQ(readFile(copyOf(0, true)), readFile(src));
+}
+
+TEST_F(PhotoPool, VeryWidePhotosShrinkToThePageWidthBeforeTheThumbnail)
+{
+    // 12000 x 1000 decodes at 1/8 to 1500 x 125, wider than a Palm page (1480): it is shrunk
+    // bilinear to 1480 x 123 first, with the SIMD variant when the processor has it.
+    const QString src = makeJpeg("wide.jpg", 12000, 1000);
+    const TBigBitmap decoded = decodeJpegFile(src, 8, 32).bitmap;
+    ASSERT_EQ(decoded.image().size(), QSize(1500, 125));
+    for (bool simd : {true, false}) {
+        doc.useMMX = simd;
+        import(src);
+        const int n = doc.gaCount() - 1;
+        EXPECT_EQ(QSize(st.pool[n].srcWidth, st.pool[n].srcHeight), QSize(1500, 125));
+        const TBigBitmap page = simd ? resizeBilinearMMX(decoded, 1480, 123) : resizeBilinear(decoded, 1480, 123);
+        const TBigBitmap thumb = readBmpFile(thumbOf(n, false)).bitmap;
+        EXPECT_EQ(thumb.image().size(), QSize(296, 24));
+        EXPECT_TRUE(thumbnailSamples(thumb, page)) << (simd ? "SIMD" : "plain");
+    }
+}
+
+TEST_F(PhotoPool, ThumbnailLengthFollowsTheBookType)
+{
+    // 1/8: 300 x 225. Fern S: c = 210 / 300 as a 32-bit float is 0.69999999, so 300 becomes 209.
+    const QString src = makeJpeg("mid.jpg", 2400, 1800);
+    const std::pair<const char*, QSize> types[] = {
+        {"Reed", {256, 192}}, {"Fern S", {209, 157}}, {"Cedar", {300, 225}}, {"Palm", {296, 222}}};
+    for (const auto& [key, size] : types) {
+        doc.bookType = QString::fromLatin1(key);
+        import(src);
+        EXPECT_EQ(readBmpFile(thumbOf(doc.gaCount() - 1, false)).bitmap.image().size(), size) << key;
+    }
 }

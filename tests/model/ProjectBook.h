@@ -202,7 +202,7 @@ public:
 
     int calls[3] = {};
     qsizetype maxWrite = 0;       // when > 0, no write call takes more bytes than this
-    bool flipAByte = false;       // the first write silently stores one changed byte
+    bool flipAByte = false;       // the first write silently stores one byte changed
 
     ssize_t write(int fd, const void* data, size_t size) override
     {
@@ -213,7 +213,7 @@ public:
         if (flipAByte && size > 100) {
             flipAByte = false;
             QByteArray changed(static_cast<const char*>(data), qsizetype(size));
-            changed[50] = char(changed[50] ^ 0x01);
+            changed[changed.size() / 2] = char(changed[changed.size() / 2] ^ 0x01); // inside a stored file
             return ProjectFileOps::write(fd, changed.constData(), size);
         }
         return ProjectFileOps::write(fd, data, size);

@@ -455,6 +455,8 @@ struct Injection {
     const char* leftBehind; // what the book's folder holds afterwards
 };
 
+void PrintTo(const Injection& i, std::ostream* os) { *os << i.what; }
+
 class ProjectSaveFailure : public testing::TestWithParam<Injection> {};
 
 } // namespace

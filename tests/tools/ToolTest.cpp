@@ -19,18 +19,18 @@ QString toolPath()
     return env.isEmpty() ? QCoreApplication::applicationDirPath() + "/../tools/qorvale-tool" : env;
 }
 
-struct Run {
+struct ToolRun {
     int status = -1;
     QByteArray out;
     QString err;
     QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
 };
 
-Run tool(const QStringList& args)
+ToolRun tool(const QStringList& args)
 {
     QProcess p;
     p.start(toolPath(), args);
-    Run r;
+    ToolRun r;
     if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
         return r;
     r.status = p.exitCode();
@@ -62,10 +62,10 @@ TEST_F(Tool, InfoListsExactlyWhatThePackedBookHolds)
 {
     const QString w = baseDir() + "w/", book = baseDir() + "book.qvb";
     makeBook(w, 200000);
-    const Run pack = tool({"pack", w, book, "--type", "Fern S"});
+    const ToolRun pack = tool({"pack", w, book, "--type", "Fern S"});
     ASSERT_EQ(pack.status, 0) << pack.err.toStdString();
 
-    const Run info = tool({"info", book});
+    const ToolRun info = tool({"info", book});
     ASSERT_EQ(info.status, 0) << info.err.toStdString();
     const QJsonObject j = info.json();
     EXPECT_EQ(j["typeCode"].toString(), "QorFERNS        ");
@@ -97,7 +97,7 @@ TEST_F(Tool, PackThenUnpackGivesTheSameFolder)
     ASSERT_EQ(tool({"pack", w, book, "--type", "Palm"}).status, 0);
     ASSERT_EQ(tool({"pack", w, book, "--type", "Palm"}).status, 0); // over the first one
     EXPECT_EQ(listing(baseDir() + "out"), QStringList{"book.qvb"});
-    const Run unpack = tool({"unpack", book, back});
+    const ToolRun unpack = tool({"unpack", book, back});
     ASSERT_EQ(unpack.status, 0) << unpack.err.toStdString();
     EXPECT_TRUE(bookFiles(back) == bookFiles(w));
     EXPECT_FALSE(QFileInfo::exists(back + "/undo"));
@@ -129,13 +129,13 @@ TEST_F(Tool, FailuresNameTheFileAndTheReason)
         {{}, "usage: qorvale-tool COMMAND"},
     };
     for (const Case& c : cases) {
-        const Run r = tool(c.args);
+        const ToolRun r = tool(c.args);
         EXPECT_EQ(r.status, 2) << c.args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains(c.mentions)) << c.args.join(' ').toStdString() << "\n" << r.err.toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(baseDir() + "b2.qvb"));
     for (const char* command : {"info", "unpack", "pack", "items"}) {
-        const Run help = tool({command, "--help"});
+        const ToolRun help = tool({command, "--help"});
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_TRUE(help.out.startsWith("usage: qorvale-tool " + QByteArray(command))) << command;
     }
@@ -149,7 +149,7 @@ TEST_F(Tool, ItemsPrintsEveryStoredField)
     writeFile(old, encodeItemFile(items, ItemLayout::V2000));
     writeFile(cut, encodeItemFile(items).chopped(3));
 
-    const Run r = tool({"items", file});
+    const ToolRun r = tool({"items", file});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject j = r.json();
     EXPECT_EQ(j["count"].toInt(), 2);
@@ -168,13 +168,13 @@ TEST_F(Tool, ItemsPrintsEveryStoredField)
     EXPECT_EQ(recs[1].toObject()["imageSlot"].toInt(), 1);
     EXPECT_EQ(recs[1].toObject()["poolIndex"].toInteger(), 0);
 
-    const Run v2 = tool({"items", old, "--v2"});
+    const ToolRun v2 = tool({"items", old, "--v2"});
     ASSERT_EQ(v2.status, 0) << v2.err.toStdString();
     const QJsonObject oldText = v2.json()["records"].toArray()[0].toObject();
     EXPECT_FALSE(oldText.contains("textAlign"));
     EXPECT_EQ(oldText["text"].toString(), "写真3");
 
-    const Run damaged = tool({"items", cut});
+    const ToolRun damaged = tool({"items", cut});
     EXPECT_EQ(damaged.status, 2);
     EXPECT_TRUE(damaged.err.contains("cut.dat: the file ends inside record 2 of 2")) << damaged.err.toStdString();
     EXPECT_TRUE(damaged.json()["records"].toArray().last().toObject()["damaged"].toBool());
