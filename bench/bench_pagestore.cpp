@@ -248,8 +248,9 @@ int loadMemory()
     }
     const double kbPerMib = 1024.0;
     std::printf("page bitmaps: %.1f MiB\n", double(pixels) / (1024.0 * 1024.0));
+    const long peakKb = out[1].toLong(), heldKb = out[2].toLong();
     std::printf("load peak growth: %.1f MiB (%.2fx the bitmaps), held after the load: %.1f MiB\n",
-                out[1].toLong() / kbPerMib, out[1].toLong() * 1024.0 / double(pixels), out[2].toLong() / kbPerMib);
+                peakKb / kbPerMib, peakKb * 1024.0 / double(pixels), heldKb / kbPerMib);
     return 0;
 }
 

@@ -1,6 +1,5 @@
 #include "Resize.h"
 #include <algorithm>
-#include <cstring>
 #include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>

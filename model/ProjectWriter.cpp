@@ -333,7 +333,7 @@ bool verifyProjectFile(const QString& path, const QVector<ProjectEntry>& written
         *reason = QStringLiteral("the written file does not read back: %1").arg(r.reason);
         return false;
     }
-    if (false) {
+    if (sink.next != written.size() || readBack.result() != hash) {
         *reason = QStringLiteral("the written file differs from what was written");
         return false;
     }

@@ -154,10 +154,12 @@ void TemplatePainter::ellipse(int x1, int y1, int x2, int y2, const QColor& fill
 {
     if (x2 <= x1 || y2 <= y1)
         return;
+    // The outline runs through the centres of its pixels; the fill takes the same ellipse, so
+    // that no fill shows outside the outline.
     if (fillColor.isValid()) {
         p.setPen(Qt::NoPen);
         p.setBrush(fillColor);
-        p.drawEllipse(QRectF(x1, y1, x2 - x1, y2 - y1));
+        p.drawEllipse(QRectF(x1 + 0.5, y1 + 0.5, x2 - x1 - 1, y2 - y1 - 1));
     }
     if (lineColor.isValid()) {
         p.setPen(QPen(lineColor, 0));

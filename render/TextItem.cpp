@@ -17,6 +17,9 @@ namespace qv {
 namespace {
 
 const QColor kBarGrey(128, 128, 128);
+// Letters taller than this (pixels) are laid out but not drawn: no sheet shows one whole,
+// and the rasteriser's coordinates end not far beyond.
+constexpr int kMaxDrawnCell = 32768;
 
 // Page-unit results stay within the item record's 32 bits whatever the stored values.
 int32_t clamp32(int64_t v)
@@ -93,9 +96,11 @@ void drawLines(TextJob& job, const TextBox& b, int cellPx, EachLine eachLine)
     p.setPen(itemQColor(job.item.color)); // only the letters are painted
     const double angle = job.item.angle * std::numbers::pi / 180.0;
     for (int k = 0; k < job.lines.size(); ++k) {
-        const SizedLine line = job.shapes.line(job.lines[k], job.face, cellPx, job.vertical);
-        const QPointF s = lineStart(job, b, k, line.advance());
-        drawLine(p, line, rotatePoint(1, angle, b.centre.y(), b.centre.x(), s.y(), s.x()), job.item.angle);
+        if (cellPx <= kMaxDrawnCell) {
+            const SizedLine line = job.shapes.line(job.lines[k], job.face, cellPx, job.vertical);
+            const QPointF s = lineStart(job, b, k, line.advance());
+            drawLine(p, line, rotatePoint(1, angle, b.centre.y(), b.centre.x(), s.y(), s.x()), job.item.angle);
+        }
         eachLine(k);
     }
 }

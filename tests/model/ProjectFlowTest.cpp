@@ -147,7 +147,6 @@ TEST_F(ProjectFlow, FailedSaveReportsAndKeepsThePreviousBook)
     };
     const Case cases[] = {
         {FailingOps::Write, 2, "message: 保存できませんでした。", "book.qvb"},
-        {FailingOps::Fsync, 1, "message: 保存できませんでした。", "book.qvb"},
         {FailingOps::Rename, 1, "message: バックアップファイルの作成に失敗しました", "book.qvb"},
         {FailingOps::Rename, 2, "message: 保存できませんでした。", "book.qvp"},
     };
