@@ -133,8 +133,8 @@ void BM_BareDrawImage(benchmark::State& state)
     }
 }
 
-BENCHMARK(BM_MPaint)->Unit(benchmark::kMillisecond)->MinTime(2.0)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_BareDrawImage)->Unit(benchmark::kMillisecond)->MinTime(2.0)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_MPaint)->Unit(benchmark::kMillisecond)->MinTime(2.0)->Repetitions(5)->ReportAggregatesOnly(true)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_BareDrawImage)->Unit(benchmark::kMillisecond)->MinTime(2.0)->Repetitions(5)->ReportAggregatesOnly(true)->MeasureProcessCPUTime()->UseRealTime();
 
 } // namespace
 

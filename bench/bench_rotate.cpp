@@ -73,4 +73,63 @@ BENCHMARK(BM_RotateBitmapGrow)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_RotateBitmapSameSize)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+
+
+// TEMPORARY screen paint check
+#include "PageRenderer.h"
+#include <QPainter>
+#include <QTemporaryDir>
+namespace {
+struct Paint {
+    QTemporaryDir dir;
+    TMainState st;
+    TForm2 doc{st, dir.path()};
+    PageRenderer r{doc, st};
+    Paint() {
+        doc.currentPage = 3; doc.setQorType(); doc.zoomLevel = 8;
+        r.paintBox = QSize(1920, 1080); r.fitBackBuffer(); r.backBuffer.fill(Qt::white);
+        st.originX = 960; st.originY = 540;
+        for (int i = 1; i <= 8; ++i) {
+            TBigBitmap t(296, 222, 24);
+            t.image().fill(QColor(20 * i, 100, 200 - 10 * i));
+            st.cache.setThumb(i, t);
+            TItemStatus it; it.kind = kKindImage; it.imageSlot = i; it.width = 700; it.height = 525;
+            it.centerX = (i % 2 ? -1 : 1) * 370; it.centerY = (i - 4) * 150; it.angle = i == 3 ? 15 : i == 6 ? 330 : 0;
+            doc.items.append(it);
+        }
+        for (int i = 0; i < 6; ++i) {
+            TItemStatus it; it.kind = i % 2 ? kKindRect : kKindEllipse; it.width = 300; it.height = 200;
+            it.centerX = -600 + 200 * i; it.centerY = 300; it.angle = 20 * i; it.color = 0x3366CC;
+            doc.items.append(it);
+        }
+    }
+};
+void BM_DrawItemsScreen(benchmark::State& state)
+{
+    Paint p;
+    for (auto _ : state) p.r.drawItems(0);
+}
+void BM_BareScreen(benchmark::State& state)
+{
+    Paint p;
+    QVector<QImage> imgs;
+    for (int i = 1; i <= 8; ++i) imgs << p.st.cache.imageDrawing(i, true).image().convertToFormat(QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter q(&p.r.backBuffer);
+        q.setRenderHint(QPainter::SmoothPixmapTransform);
+        for (int i = 1; i <= 8; ++i) {
+            const auto& it = p.doc.items[i];
+            const double a = p.doc.amp();
+            QRectF box(960 + a * it.centerX - a * it.width / 2, 540 + a * it.centerY - a * it.height / 2, a * it.width, a * it.height);
+            q.save(); q.translate(box.center()); q.rotate(-it.angle);
+            q.drawImage(QRectF(-box.width() / 2, -box.height() / 2, box.width(), box.height()), imgs[i - 1]);
+            q.restore();
+        }
+        q.setPen(Qt::NoPen); q.setBrush(QColor(0x33, 0x66, 0xCC));
+        for (int i = 9; i < p.doc.items.size(); ++i) q.drawEllipse(QRect(900 + 10 * i, 600, 115, 77));
+    }
+}
+}
+BENCHMARK(BM_DrawItemsScreen)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareScreen)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

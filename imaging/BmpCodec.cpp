@@ -2,7 +2,7 @@
 #include "BmpPixels.h"
 #include <QColor>
 #include <QFile>
-#include <QSaveFile>
+#include "ReplacingFile.h"
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -333,8 +333,8 @@ bool writeBmpFile(const TBigBitmap& bitmap, const QString& path, QString* error)
         return fail(QStringLiteral("bitmap too large for a BMP file"));
     // Written to a temporary file and renamed at the end, so a failed write never leaves a
     // damaged file under the target name.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    ReplacingFile f(path);
+    if (!f.open())
         return fail(QStringLiteral("cannot create %1: %2").arg(path, f.errorString()));
     const int w = bitmap.width();
     const int h = bitmap.height();
@@ -343,13 +343,13 @@ bool writeBmpFile(const TBigBitmap& bitmap, const QString& path, QString* error)
     QByteArray chunk(std::max(kFileHeaderSize + kInfoHeaderSize, stride * rowsPerChunk), Qt::Uninitialized);
     auto* p = reinterpret_cast<uchar*>(chunk.data());
     writeHeaders(p, w, h);
-    if (f.write(chunk.constData(), kFileHeaderSize + kInfoHeaderSize) != kFileHeaderSize + kInfoHeaderSize)
+    if (!f.write(chunk.constData(), kFileHeaderSize + kInfoHeaderSize))
         return fail(QStringLiteral("cannot write %1: %2").arg(path, f.errorString()));
     for (int row = 0; row < h; row += rowsPerChunk) {
         const int n = std::min(rowsPerChunk, h - row);
         for (int i = 0; i < n; ++i)
             writeRow(bitmap, h - 1 - (row + i), p + i * stride);
-        if (f.write(chunk.constData(), n * stride) != n * stride)
+        if (!f.write(chunk.constData(), n * stride))
             return fail(QStringLiteral("cannot write %1: %2").arg(path, f.errorString()));
     }
     if (!f.commit())

@@ -1,7 +1,7 @@
 #include "JpegCodec.h"
 #include "JpegDecode.h"
 #include <QFile>
-#include <QSaveFile>
+#include "ReplacingFile.h"
 #include <limits>
 
 namespace qv {
@@ -97,10 +97,10 @@ bool writeJpegFile(const TBigBitmap& bitmap, const QString& path, int quality, Q
     if (bytes.isEmpty())
         return fail(why.isEmpty() ? QStringLiteral("JPEG encoding failed") : why);
     // Written to a temporary file and renamed at the end: a failed write leaves no damaged file.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    ReplacingFile f(path);
+    if (!f.open())
         return fail(QStringLiteral("cannot create %1: %2").arg(path, f.errorString()));
-    if (f.write(bytes) != bytes.size() || !f.commit())
+    if (!f.write(bytes.constData(), bytes.size()) || !f.commit())
         return fail(QStringLiteral("cannot write %1: %2").arg(path, f.errorString()));
     return true;
 }

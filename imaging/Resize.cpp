@@ -19,7 +19,6 @@ TBigBitmap newBitmap32(int w, int h)
 // Shared, not copied, when the source is already 32-bit.
 TBigBitmap as32(const TBigBitmap& src) { return TBigBitmap::fromImage(src.image(), 32); }
 
-const uint32_t* row32(const TBigBitmap& b, int y) { return reinterpret_cast<const uint32_t*>(b.scanLine(y)); }
 uint32_t* row32(TBigBitmap& b, int y) { return reinterpret_cast<uint32_t*>(b.scanLine(y)); }
 
 // Source taps along one axis: positions start + k * step in fixed point with `bits` fraction
@@ -64,136 +63,91 @@ uint32_t blendPixel(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11, int 
     return out;
 }
 
-// ((255 - f) * a + f * b) >> 8 on each byte: one direction of the SIMD variant.
-uint32_t weighPixel(uint32_t a, uint32_t b, int f)
-{
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        out |= uint32_t(((255 - f) * int((a >> shift) & 255) + f * int((b >> shift) & 255)) >> 8) << shift;
-    return out;
-}
-
-constexpr uint32_t kPadding = 0xFF000000u;
-
 #if defined(__SSE2__)
-__m128i weigh16(__m128i a, __m128i b, __m128i f)
+// Eight 16-bit lanes: two pixels of four channels each.
+__m128i widen2(uint32_t a, uint32_t b)
 {
-    const __m128i full = _mm_set1_epi16(255);
-    return _mm_srli_epi16(_mm_adds_epu16(_mm_mullo_epi16(a, _mm_sub_epi16(full, f)), _mm_mullo_epi16(b, f)), 8);
+    const __m128i pair = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(a)), _mm_cvtsi32_si128(int(b)));
+    return _mm_unpacklo_epi8(pair, _mm_setzero_si128());
 }
 
-// Two output pixels per step; each reads its pixel pair with one 8-byte load, so only taps
-// whose neighbours are adjacent (i1 == i0 + 1) go this way. Returns how many were done.
-int weighAcrossSse2(const uint32_t* s, const Taps& t, const uint64_t* weights, int count, uint32_t* out)
+// d * u as 32-bit products for signed 16-bit d and unsigned 16-bit u (lanes 0-3, then 4-7).
+void mulSignedUnsigned(__m128i d, __m128i u, __m128i& lo4, __m128i& hi4)
 {
+    const __m128i low = _mm_mullo_epi16(d, u);
+    // mulhi treats u as signed; where u >= 32768 the true high half is d larger.
+    const __m128i high = _mm_add_epi16(_mm_mulhi_epi16(d, u), _mm_and_si128(d, _mm_srai_epi16(u, 15)));
+    lo4 = _mm_unpacklo_epi16(low, high);
+    hi4 = _mm_unpackhi_epi16(low, high);
+}
+
+// blendChannel on the eight channels of two pixels, exactly.
+uint64_t blendPairSse2(const uint32_t* r0, const uint32_t* r1, int x0a, int x1a, int x0b, int x1b,
+                       int fxa, int fxb, int fy)
+{
+    const __m128i p00 = widen2(r0[x0a], r0[x0b]);
+    const __m128i p01 = widen2(r0[x1a], r0[x1b]);
+    const __m128i p10 = widen2(r1[x0a], r1[x0b]);
+    const __m128i p11 = widen2(r1[x1a], r1[x1b]);
+    const __m128i fx = _mm_set_epi16(short(fxb), short(fxb), short(fxb), short(fxb), short(fxa), short(fxa),
+                                     short(fxa), short(fxa));
+    const __m128i fyv = _mm_set1_epi16(short(fy));
+    const __m128i fxfy = _mm_mullo_epi16(fx, fyv); // at most 65025: fits unsigned 16 bits
+
+    __m128i crossLo, crossHi;
+    const __m128i d = _mm_sub_epi16(_mm_add_epi16(p00, p11), _mm_add_epi16(p01, p10));
+    mulSignedUnsigned(d, fxfy, crossLo, crossHi);
+    crossLo = _mm_srai_epi32(crossLo, 8); // arithmetic shift: floor division
+    crossHi = _mm_srai_epi32(crossHi, 8);
+
+    const __m128i e1 = _mm_sub_epi16(p01, p00);
+    const __m128i e2 = _mm_sub_epi16(p10, p00);
+    const __m128i linLo = _mm_madd_epi16(_mm_unpacklo_epi16(e1, e2), _mm_unpacklo_epi16(fx, fyv));
+    const __m128i linHi = _mm_madd_epi16(_mm_unpackhi_epi16(e1, e2), _mm_unpackhi_epi16(fx, fyv));
+
     const __m128i zero = _mm_setzero_si128();
-    int i = 0;
-    for (; i + 1 < count; i += 2) {
-        const __m128i p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + t.i0[i]));
-        const __m128i p1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + t.i0[i + 1]));
-        const __m128i ab = _mm_shuffle_epi32(_mm_unpacklo_epi64(p0, p1), _MM_SHUFFLE(3, 1, 2, 0));
-        const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + i));
-        const __m128i v = weigh16(_mm_unpacklo_epi8(ab, zero), _mm_unpackhi_epi8(ab, zero), f);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
-    }
-    return i;
-}
-
-int weighDownSse2(const uint32_t* a, const uint32_t* b, int fy, int w, uint32_t* out)
-{
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i f = _mm_set1_epi16(short(fy));
-    const __m128i padding = _mm_set1_epi32(int(kPadding));
-    int i = 0;
-    for (; i + 3 < w; i += 4) {
-        const __m128i h0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
-        const __m128i h1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-        const __m128i lo = weigh16(_mm_unpacklo_epi8(h0, zero), _mm_unpacklo_epi8(h1, zero), f);
-        const __m128i hi = weigh16(_mm_unpackhi_epi8(h0, zero), _mm_unpackhi_epi8(h1, zero), f);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(_mm_packus_epi16(lo, hi), padding));
-    }
-    return i;
+    const __m128i byte = _mm_set1_epi32(255);
+    const __m128i vLo = _mm_and_si128(
+        _mm_add_epi32(_mm_unpacklo_epi16(p00, zero), _mm_srai_epi32(_mm_add_epi32(crossLo, linLo), 8)), byte);
+    const __m128i vHi = _mm_and_si128(
+        _mm_add_epi32(_mm_unpackhi_epi16(p00, zero), _mm_srai_epi32(_mm_add_epi32(crossHi, linHi), 8)), byte);
+    const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(vLo, vHi), zero);
+    return uint64_t(_mm_cvtsi128_si64(packed));
 }
 #endif
 
-// One source row blended across into w pixels.
-void weighAcross(const uint32_t* s, const Taps& t, const std::vector<uint64_t>& weights, int adjacent,
-                 uint32_t* out)
+// One destination row of the bilinear filter, two pixels at a time where SIMD is there.
+void blendRow(const uint32_t* r0, const uint32_t* r1, const Taps& tx, int fy, bool simd, uint32_t* out)
 {
+    const int w = int(tx.i0.size());
     int i = 0;
 #if defined(__SSE2__)
-    i = weighAcrossSse2(s, t, weights.data(), adjacent, out);
-#else
-    (void)weights;
-    (void)adjacent;
-#endif
-    const int w = int(t.i0.size());
-    for (; i < w; ++i)
-        out[i] = weighPixel(s[t.i0[i]], s[t.i1[i]], t.f[i]);
-}
-
-void weighDown(const uint32_t* a, const uint32_t* b, int fy, int w, uint32_t* out)
-{
-    int i = 0;
-#if defined(__SSE2__)
-    i = weighDownSse2(a, b, fy, w, out);
-#endif
-    for (; i < w; ++i)
-        out[i] = weighPixel(a[i], b[i], fy) | kPadding;
-}
-
-// Taps are monotonic, so the clamped ones (i1 == i0) all sit at the end.
-int adjacentTaps(const Taps& t)
-{
-    int n = 0;
-    while (n < int(t.i0.size()) && t.i1[n] == t.i0[n] + 1)
-        ++n;
-    return n;
-}
-
-// Keeps the last two rows blended across, since neighbouring output rows often share them.
-class AcrossRows {
-public:
-    AcrossRows(const TBigBitmap& src, const Taps& tx) : src(src), tx(tx), adjacent(adjacentTaps(tx))
-    {
-        const size_t w = tx.i0.size();
-        weights.resize(w + 1); // one spare so the SIMD loop may read a pair at the end
-        for (size_t i = 0; i < w; ++i)
-            weights[i] = uint64_t(tx.f[i]) * 0x0001000100010001ull;
-        rows[0].resize(w);
-        rows[1].resize(w);
-    }
-
-    /// @brief Rows y0 and y1 blended across, in rows[0] and rows[1].
-    void load(int y0, int y1)
-    {
-        if (have[0] != y0) {
-            if (have[1] == y0) {
-                std::swap(rows[0], rows[1]);
-                std::swap(have[0], have[1]);
-            } else {
-                fill(0, y0);
-            }
+    if (simd) {
+        for (; i + 1 < w; i += 2) {
+            const uint64_t two = blendPairSse2(r0, r1, tx.i0[i], tx.i1[i], tx.i0[i + 1], tx.i1[i + 1], tx.f[i],
+                                               tx.f[i + 1], fy);
+            out[i] = uint32_t(two);
+            out[i + 1] = uint32_t(two >> 32);
         }
-        if (have[1] != y1)
-            fill(1, y1);
     }
+#else
+    (void)simd;
+#endif
+    for (; i < w; ++i)
+        out[i] = blendPixel(r0[tx.i0[i]], r0[tx.i1[i]], r1[tx.i0[i]], r1[tx.i1[i]], tx.f[i], fy);
+}
 
-    std::vector<uint32_t> rows[2];
-
-private:
-    void fill(int k, int y)
-    {
-        weighAcross(row32(src, y), tx, weights, adjacent, rows[k].data());
-        have[k] = y;
-    }
-
-    const TBigBitmap& src;
-    const Taps& tx;
-    const int adjacent;
-    std::vector<uint64_t> weights;
-    int have[2] = {-1, -1};
-};
+TBigBitmap bilinear(const TBigBitmap& source, int w, int h, bool simd)
+{
+    TBigBitmap src, dst;
+    if (!prepare(source, w, h, src, dst))
+        return {};
+    const Taps tx = makeTaps(src.width(), w, int64_t(src.width()) * 255 / w, 0, 8);
+    const Taps ty = makeTaps(src.height(), h, int64_t(src.height()) * 255 / h, 1, 8);
+    for (int j = 0; j < h; ++j)
+        blendRow(row32(src, ty.i0[j]), row32(src, ty.i1[j]), tx, ty.f[j], simd, row32(dst, j));
+    return dst;
+}
 
 } // namespace
 
@@ -224,39 +178,9 @@ TBigBitmap resizeNearest(const TBigBitmap& source, int w, int h)
     return dst;
 }
 
-TBigBitmap resizeBilinear(const TBigBitmap& source, int w, int h)
-{
-    TBigBitmap src, dst;
-    if (!prepare(source, w, h, src, dst))
-        return {};
-    const Taps tx = makeTaps(src.width(), w, int64_t(src.width()) * 255 / w, 0, 8);
-    const Taps ty = makeTaps(src.height(), h, int64_t(src.height()) * 255 / h, 1, 8);
-    for (int j = 0; j < h; ++j) {
-        const uint32_t* r0 = row32(src, ty.i0[j]);
-        const uint32_t* r1 = row32(src, ty.i1[j]);
-        uint32_t* d = row32(dst, j);
-        for (int i = 0; i < w; ++i) {
-            const int x0 = tx.i0[i], x1 = tx.i1[i];
-            d[i] = blendPixel(r0[x0], r0[x1], r1[x0], r1[x1], tx.f[i], ty.f[j]);
-        }
-    }
-    return dst;
-}
+TBigBitmap resizeBilinear(const TBigBitmap& source, int w, int h) { return bilinear(source, w, h, false); }
 
-TBigBitmap resizeBilinearMMX(const TBigBitmap& source, int w, int h)
-{
-    TBigBitmap src, dst;
-    if (!prepare(source, w, h, src, dst))
-        return {};
-    const Taps tx = makeTaps(src.width(), w, int64_t(src.width()) * 65535 / w, 0, 16);
-    const Taps ty = makeTaps(src.height(), h, int64_t(src.height()) * 65535 / h, 0, 16);
-    AcrossRows across(src, tx);
-    for (int j = 0; j < h; ++j) {
-        across.load(ty.i0[j], ty.i1[j]);
-        weighDown(across.rows[0].data(), across.rows[1].data(), ty.f[j], w, row32(dst, j));
-    }
-    return dst;
-}
+TBigBitmap resizeBilinearMMX(const TBigBitmap& source, int w, int h) { return bilinear(source, w, h, true); }
 
 bool fitLongSide(TBigBitmap& bitmap, int L, bool nearest, bool useSimd)
 {

@@ -1,7 +1,6 @@
 #pragma once
 // Shrinking filters for pool copies and thumbnails. They work on 32-bit pixels; a 24-bit
-// source is converted to 32 bits first. All four bytes of a pixel are resampled alike, except
-// that the SIMD variant keeps the padding byte at 0xFF as Format_RGB32 requires.
+// source is converted to 32 bits first. All four bytes of a pixel are resampled alike.
 #include "TBigBitmap.h"
 #include <cstdint>
 
@@ -15,8 +14,8 @@ uint8_t blendChannel(int p00, int p01, int p10, int p11, int fx, int fy);
 TBigBitmap resizeNearest(const TBigBitmap& src, int w, int h);
 /// @brief Bilinear resample to w x h with 8.8 steps of w*255/w' (the reference filter).
 TBigBitmap resizeBilinear(const TBigBitmap& src, int w, int h);
-/// @brief Bilinear resample computed four channels at a time: 16.16 steps of w*65535/w', the
-/// fraction's high byte as weight, ((255-f)*a + f*b) >> 8 across, then down.
+/// @brief The same bilinear resample with SSE2, two pixels (eight channels) at a time: the same
+/// sampling positions, weights and rounding, so the result equals resizeBilinear exactly.
 TBigBitmap resizeBilinearMMX(const TBigBitmap& src, int w, int h);
 
 /// @brief Shrinks in place so that the longer side becomes about L (c = L / long side as a

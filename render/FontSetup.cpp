@@ -35,9 +35,12 @@ QFont itemFont(const QString& face, int emPx)
 {
     QFont f;
     // Qt tries the families in order, both for a face that is not installed and for
-    // characters the face lacks, so Japanese text always finds a Japanese face.
+    // characters the face lacks, so Japanese text always finds a Japanese face. The face's
+    // own substitutes go first: Qt would otherwise try them only after the whole list.
     QStringList families{face};
+    families += QFont::substitutes(face);
     families += japaneseFallbackFaces();
+    families.removeDuplicates();
     f.setFamilies(families);
     f.setPixelSize(std::max(1, emPx));
     f.setWeight(QFont::Normal);

@@ -1,7 +1,5 @@
 #include "XRotateBitmap.h"
 #include "Numbers.h"
-#include <QRect>
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -92,62 +90,25 @@ struct PackedPixels {
     }
 };
 
-// The result is walked in tiles of kTileRows x kTileColumns pixels, so that the source pixels
-// of a tile, lying in a turned block of the source, stay in the cache whatever the angle.
-// Along a row each source coordinate goes up by one step per pixel. With u = v + 512,
-// rounding v / 1024 to nearest (halves away from zero) lands inside 0..n-1 exactly when
-// 1 <= u <= n * 1024 - 1, and the pixel index is then u >> 10.
-constexpr int kTileRows = 64;
-constexpr int kTileColumns = 128;
-
-int64_t floorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
-int64_t ceilDiv(int64_t a, int64_t b) { return -floorDiv(-a, b); }
-
-// Columns c (any integer) with 1 <= u + c * d <= lim, narrowing [lo, hi].
-void keepInside(int64_t u, int64_t d, int64_t lim, int64_t& lo, int64_t& hi)
-{
-    if (d == 0) {
-        if (u < 1 || u > lim)
-            hi = lo - 1;
-    } else if (d > 0) {
-        lo = std::max(lo, ceilDiv(1 - u, d));
-        hi = std::min(hi, floorDiv(lim - u, d));
-    } else {
-        lo = std::max(lo, ceilDiv(lim - u, d));
-        hi = std::min(hi, floorDiv(1 - u, d));
-    }
-}
-
-template <class Px>
-void turnTile(const Plane& src, const Plane& dst, const Mapping& m, uint32_t fill, QRect tile)
-{
-    const int64_t limX = int64_t(src.width) * kOne - 1;
-    const int64_t limY = int64_t(src.height) * kOne - 1;
-    for (int r = tile.top(); r <= tile.bottom(); ++r) {
-        const int64_t ux0 = m.x0 - r * m.S + kHalf, uy0 = m.y0 + r * m.C + kHalf;
-        int64_t lo = tile.left(), hi = tile.right();
-        keepInside(ux0, m.dx, limX, lo, hi);
-        keepInside(uy0, m.dy, limY, lo, hi);
-        uint8_t* out = dst.data + r * dst.stride;
-        int c = tile.left();
-        for (; c < lo && c <= tile.right(); ++c)
-            Px::put(out, c, fill);
-        int64_t ux = ux0 + c * m.dx, uy = uy0 + c * m.dy;
-        for (; c <= hi; ++c, ux += m.dx, uy += m.dy)
-            Px::put(out, c, Px::get(src.data + (uy >> kFracBits) * src.stride, int(ux >> kFracBits)));
-        for (; c <= tile.right(); ++c)
-            Px::put(out, c, fill);
-    }
-}
-
+// One result row after another; each source coordinate goes up by one step per pixel.
+// With u = v + 512, rounding v / 1024 to nearest (halves away from zero) lands inside
+// 0..n-1 exactly when 1 <= u <= n * 1024 - 1, and the pixel index is then u >> 10.
 template <class Px>
 void turnRows(const Plane& src, const Plane& dst, const Mapping& m, uint32_t fill)
 {
-    for (int r0 = 0; r0 < dst.height; r0 += kTileRows)
-        for (int c0 = 0; c0 < dst.width; c0 += kTileColumns)
-            turnTile<Px>(src, dst, m, fill,
-                         QRect(QPoint(c0, r0), QPoint(std::min(dst.width, c0 + kTileColumns) - 1,
-                                                      std::min(dst.height, r0 + kTileRows) - 1)));
+    const uint64_t limX = uint64_t(src.width) * kOne - 1;
+    const uint64_t limY = uint64_t(src.height) * kOne - 1;
+    for (int r = 0; r < dst.height; ++r) {
+        int64_t ux = m.x0 - r * m.S + kHalf;
+        int64_t uy = m.y0 + r * m.C + kHalf;
+        uint8_t* out = dst.data + r * dst.stride;
+        for (int c = 0; c < dst.width; ++c, ux += m.dx, uy += m.dy) {
+            if (uint64_t(ux - 1) < limX && uint64_t(uy - 1) < limY)
+                Px::put(out, c, Px::get(src.data + (uy >> kFracBits) * src.stride, int(ux >> kFracBits)));
+            else
+                Px::put(out, c, fill);
+        }
+    }
 }
 
 void turnPlane(int bpp, const Plane& src, const Plane& dst, const Mapping& m, uint32_t fill)

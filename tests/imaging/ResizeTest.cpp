@@ -25,32 +25,6 @@ TBigBitmap coordinates(int w, int h)
     return b;
 }
 
-// The SIMD variant's arithmetic written out plainly, pixel by pixel.
-TBigBitmap simdModel(const TBigBitmap& src, int w, int h)
-{
-    const int64_t stepX = int64_t(src.width()) * 65535 / w, stepY = int64_t(src.height()) * 65535 / h;
-    auto weigh = [](uint32_t a, uint32_t b, int f) {
-        uint32_t out = 0;
-        for (int s = 0; s < 32; s += 8)
-            out |= uint32_t(((255 - f) * int((a >> s) & 255) + f * int((b >> s) & 255)) >> 8) << s;
-        return out;
-    };
-    const QImage in = src.image().convertToFormat(QImage::Format_RGB32);
-    auto px = [&](int x, int y) { return reinterpret_cast<const uint32_t*>(in.constScanLine(y))[x]; };
-    TBigBitmap out(w, h, 32);
-    for (int j = 0; j < h; ++j) {
-        const int64_t py = j * stepY;
-        const int y0 = int(py >> 16), y1 = std::min(y0 + 1, src.height() - 1), fy = int(py >> 8) & 255;
-        for (int i = 0; i < w; ++i) {
-            const int64_t px0 = i * stepX;
-            const int x0 = int(px0 >> 16), x1 = std::min(x0 + 1, src.width() - 1), fx = int(px0 >> 8) & 255;
-            const uint32_t v = weigh(weigh(px(x0, y0), px(x1, y0), fx), weigh(px(x0, y1), px(x1, y1), fx), fy);
-            reinterpret_cast<uint32_t*>(out.scanLine(j))[i] = v | 0xFF000000u;
-        }
-    }
-    return out;
-}
-
 struct Difference {
     int max = 0;
     double mean = 0;
@@ -142,15 +116,14 @@ TEST(Resize, BilinearSamplesAtEightBitSteps)
     EXPECT_EQ(blueAt(plain, 0, 0), 0);
     EXPECT_EQ(blueAt(plain, 1, 0), 199);
 
-    // The SIMD variant: 16.16 step 131070, weight 255 across, then 255 * 199 >> 8 down.
+    // The SIMD variant samples the same places with the same weights.
     const TBigBitmap simd = resizeBilinearMMX(src, 2, 1);
-    EXPECT_EQ(blueAt(simd, 1, 0), 198);
+    EXPECT_EQ(blueAt(simd, 1, 0), 199);
     EXPECT_EQ(simd.image().pixel(1, 0) >> 24, 0xFFu) << "the padding byte stays 0xFF";
 
-    // Its weights sum to 255, so a flat white loses one step per direction.
+    // A flat white stays white in both.
     TBigBitmap white(64, 64, 32);
-    const TBigBitmap shrunk = resizeBilinearMMX(white, 31, 17);
-    EXPECT_EQ(shrunk.pixel(30, 16), 0xFDFDFDu);
+    EXPECT_EQ(resizeBilinearMMX(white, 31, 17).pixel(30, 16), 0xFFFFFFu);
     EXPECT_EQ(resizeBilinear(white, 31, 17).pixel(30, 16), 0xFFFFFFu);
 }
 
@@ -169,42 +142,30 @@ TEST(Resize, ThinSourcesStayInsideTheirPixels)
     }
 }
 
-// The SIMD kernel against its own arithmetic on real photos, with odd sizes for the tails.
-// It cannot be held to the plain filter within 1 on detailed photos: 8.8 steps of w*255/w'
-// walk only 255/256 of the way of 16.16 steps of w*65535/w', so the two sample places drift
-// apart by up to w/256 source pixels towards the right and bottom edges (at equal places the
-// two weightings differ by at most 3). The difference is printed, not asserted.
-TEST(Resize, SimdVariantOnEveryPhoto)
+// The SIMD filter against the reference on real photos, with odd sizes for the tails and
+// shrink factors close to 1, where negative cross terms are common.
+TEST(Resize, SimdVariantAgreesWithPlainOnEveryPhoto)
 {
     const QStringList photos = QDir(test::testData("photos")).entryList({"*.jpg"}, QDir::Files, QDir::Name);
     ASSERT_FALSE(photos.isEmpty());
-    Difference worst;
     for (const QString& name : photos) {
         const ImageLoadResult r = decodeJpegFile(test::testData("photos/" + name), 2, 32);
         ASSERT_TRUE(r.ok()) << name.toStdString();
         const TBigBitmap& src = r.bitmap;
         for (const double f : {0.93, 0.5, 0.31}) {
             const int w = std::max(1, int(src.width() * f)), h = std::max(1, int(src.height() * f)) | 1;
-            const TBigBitmap simd = resizeBilinearMMX(src, w, h);
-            ASSERT_TRUE(test::imagesMatch(simd.image(), simdModel(src, w, h).image(), 0, 0, "simd-" + name));
-            const Difference d = compare(simd, resizeBilinear(src, w, h));
-            worst.max = std::max(worst.max, d.max);
-            worst.mean = std::max(worst.mean, d.mean);
+            const Difference d = compare(resizeBilinearMMX(src, w, h), resizeBilinear(src, w, h));
+            ASSERT_LE(d.max, 1) << name.toStdString() << " at " << w << "x" << h;
         }
     }
-    std::printf("plain vs SIMD bilinear over %lld photos: max channel difference %d, worst mean %.2f\n",
-                qlonglong(photos.size()), worst.max, worst.mean);
-    RecordProperty("maxChannelDifference", worst.max);
 }
 
 TEST(Resize, SimdVariantMatchesPlainOnSmoothImages)
 {
-    // On a smooth ramp the drift costs little: what remains is the darker rounding of 255-weights.
     TBigBitmap ramp(400, 300, 32);
     for (int y = 0; y < 300; ++y)
         for (int x = 0; x < 400; ++x)
             ramp.setPixel(x, y, uint32_t(x * 255 / 399) | uint32_t(y * 255 / 299) << 8 | 0x800000u);
     const Difference d = compare(resizeBilinearMMX(ramp, 296, 222), resizeBilinear(ramp, 296, 222));
-    EXPECT_LE(d.max, 3);
-    EXPECT_LT(d.mean, 1.5);
+    EXPECT_EQ(d.max, 0);
 }
