@@ -71,11 +71,12 @@ struct PaintFixture {
             st.cache.setThumb(k, photo(kThumbW, kThumbH, uint32_t(k)));
             st.cache.setImage(k, photo(kThumbW, kThumbH, uint32_t(k)));
         }
-        // Four photos a page, two of them turned; shapes between and across the spine.
-        const int xs[4] = {-1450, -600, 600, 1450};
+        // Two by two photos of 85 x 64 mm on each 200 mm page, two of them turned; shapes
+        // between them and across the spine.
+        const int xs[4] = {-1410, -480, 480, 1410};
         for (int k = 0; k < kPhotos; ++k) {
             const int angle = k == 2 ? 15 : k == 5 ? -30 : 0;
-            doc->items.append(item(kKindImage, xs[k % 4], k < 4 ? -450 : 450, 700, 520, angle, 0xFFFFFF, k + 1));
+            doc->items.append(item(kKindImage, xs[k % 4], k < 4 ? -450 : 450, 850, 640, angle, 0xFFFFFF, k + 1));
         }
         for (int k = 0; k < 6; ++k) {
             const int kind = k % 2 ? kKindEllipse : kKindRect;

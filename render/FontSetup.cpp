@@ -12,10 +12,13 @@ const QString kIpa = QStringLiteral("IPAGothic");
 const QString kNoto = QStringLiteral("Noto Sans CJK JP");
 // Metrics of a face are taken once at this size, where rounding no longer matters.
 constexpr int kMetricsEm = 1000;
+// Cell height over em size, per face.
+QHash<QString, double> cellPerEm;
 } // namespace
 
 void installFontSubstitutions()
 {
+    cellPerEm.clear(); // a face may now stand for another font
     QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), {kIpaP, kNoto});
     QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), {kIpa, kNoto});
     QFont::insertSubstitutions(QStringLiteral("MS UI Gothic"), {kIpaP, kNoto});
@@ -50,8 +53,6 @@ QFont itemFont(const QString& face, int emPx)
 
 int emPixelsForCell(const QString& face, int cellPx)
 {
-    // Cell height over em size of the face, measured once per face.
-    static QHash<QString, double> cellPerEm;
     auto it = cellPerEm.constFind(face);
     if (it == cellPerEm.constEnd()) {
         const QFontMetricsF m(itemFont(face, kMetricsEm));

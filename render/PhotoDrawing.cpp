@@ -142,6 +142,8 @@ void drawPrinterPhoto(PageRenderer& r, QImage& canvas, const TItemStatus& item, 
 
 void PageRenderer::drawPhotoItem(int target, int i)
 {
+    if (i < 1 || i >= doc.items.size())
+        return;
     TItemStatus& item = doc.items[i];
     if (item.angle != 0 && (item.width > maxRotateSize || item.height > maxRotateSize)) {
         // Shrink before the message: a repaint while the box is open must not ask again.

@@ -21,6 +21,10 @@ const QColor kBarGrey(128, 128, 128);
 // and the rasteriser's coordinates end not far beyond.
 constexpr int kMaxDrawnCell = 32768;
 
+// Lengths beyond any sheet (10 km) are held there before they become pixels, so that no
+// target's scale takes a pixel value past 32 bits.
+constexpr double kFarUnits = 1e8;
+
 // Page-unit results stay within the item record's 32 bits whatever the stored values.
 int32_t clamp32(int64_t v)
 {
@@ -44,14 +48,24 @@ struct TextBox {
     QPointF centre; // the item's centre on the canvas
 };
 
+double pxX(const TextJob& job, double units)
+{
+    return job.r.toPxX(job.target, std::clamp(units, -kFarUnits, kFarUnits));
+}
+
+double pxY(const TextJob& job, double units)
+{
+    return job.r.toPxY(job.target, std::clamp(units, -kFarUnits, kFarUnits));
+}
+
 TextBox textBox(const TextJob& job)
 {
     const PageRenderer& r = job.r;
     const TItemStatus& it = job.item;
     TextBox b;
-    const double x = r.toPxX(job.target, it.centerX), y = r.toPxY(job.target, it.centerY);
-    b.w = r.toPxX(job.target, it.width);
-    b.h = r.toPxY(job.target, it.height);
+    const double x = pxX(job, it.centerX), y = pxY(job, it.centerY);
+    b.w = pxX(job, it.width);
+    b.h = pxY(job, it.height);
     b.left = r.st.originX + x - b.w / 2;
     b.top = r.st.originY + y - b.h / 2;
     b.ref = job.vertical ? b.left + b.w : b.left;
@@ -63,7 +77,7 @@ TextBox textBox(const TextJob& job)
 double lineOffsetPx(const TextJob& job, int k)
 {
     const double units = double(job.item.lineSpacing) * k;
-    return job.vertical ? job.r.toPxX(job.target, units) : job.r.toPxY(job.target, units);
+    return job.vertical ? pxX(job, units) : pxY(job, units);
 }
 
 // Where line k starts before turning: a column from the right edge inward, a line downward.
@@ -118,20 +132,21 @@ int32_t textLength(TextJob& job)
 }
 
 // Bar k of a text too small to read, by the writing angle (angle + q); none for other angles.
-std::optional<QRect> barRect(int32_t writingAngle, int k, int32_t left, int32_t top, int32_t w, int32_t h)
+std::optional<QRect> barRect(int32_t writingAngle, int64_t k, int64_t left, int64_t top, int64_t w, int64_t h)
 {
-    QPoint a, b;
+    int64_t x1, y1, x2, y2;
     switch (writingAngle) {
-    case 0: a = {left, top + k * h}, b = {left + w, top + (k + 1) * h}; break;
-    case 90: a = {left + k * w, top - h}, b = {left + (k + 1) * w, top}; break;
+    case 0: x1 = left, y1 = top + k * h, x2 = left + w, y2 = top + (k + 1) * h; break;
+    case 90: x1 = left + k * w, y1 = top - h, x2 = left + (k + 1) * w, y2 = top; break;
     case 180:
-    case -180: a = {left - w, top - k * h}, b = {left, top + h - k * h}; break;
-    case -90: a = {left + w - k * w, top}, b = {left + 2 * w - k * w, top + h}; break;
+    case -180: x1 = left - w, y1 = top - k * h, x2 = left, y2 = top + h - k * h; break;
+    case -90: x1 = left + w - k * w, y1 = top, x2 = left + 2 * w - k * w, y2 = top + h; break;
     default: return std::nullopt;
     }
-    if (b.x() <= a.x() || b.y() <= a.y())
+    constexpr int64_t far = int64_t(1) << 30; // no canvas reaches there
+    if (x2 <= x1 || y2 <= y1 || std::min(x1, y1) < -far || std::max(x2, y2) > far)
         return std::nullopt;
-    return QRect(a, b - QPoint(1, 1));
+    return QRect(QPoint(int(x1), int(y1)), QPoint(int(x2 - 1), int(y2 - 1)));
 }
 
 void drawBars(TextJob& job, const TextBox& box)
@@ -156,7 +171,7 @@ void drawOnScreen(TextJob& job)
     TItemStatus& it = job.item;
     const SavedBox saved{it.centerX, it.centerY, it.width, it.height, it.lineSpacing, it.fontSize};
     // The first line's box: one line-step per earlier line away from the centre.
-    const int64_t shift = int64_t(it.lineCount - 1) * (it.fontSize / 2 + (int64_t(it.lineSpacing) - it.fontSize) / 2);
+    const int64_t shift = (int64_t(it.lineCount) - 1) * (it.fontSize / 2 + (int64_t(it.lineSpacing) - it.fontSize) / 2);
     if (job.vertical) {
         it.centerX = clamp32(it.centerX + shift);
         it.width = it.fontSize;
@@ -192,8 +207,9 @@ void drawOnScreen(TextJob& job)
 void drawOnPrinter(TextJob& job)
 {
     const TItemStatus& it = job.item;
-    const int64_t across = int64_t(job.vertical ? it.width : it.height) - int64_t(it.lineSpacing) * (it.lineCount - 1);
-    const int cell = job.vertical ? job.r.toPxX(job.target, double(across)) : job.r.toPxY(job.target, double(across));
+    const int64_t extent = job.vertical ? it.width : it.height;
+    const int64_t across = extent - int64_t(it.lineSpacing) * (int64_t(it.lineCount) - 1);
+    const int cell = int(job.vertical ? pxX(job, double(across)) : pxY(job, double(across)));
     if (cell < 1)
         return; // nothing that could show on paper
     drawLines(job, textBox(job), cell, [](int) {});

@@ -17,7 +17,9 @@ QString printableText(const QString& line)
     QString out;
     out.reserve(line.size());
     for (QChar ch : line) {
-        if (ch.unicode() >= 0x20 && ch.unicode() != 0x7F)
+        const char16_t c = ch.unicode();
+        // Line and paragraph separators would also end the line early in Qt's layout.
+        if (c >= 0x20 && c != 0x7F && c != 0x2028 && c != 0x2029)
             out.append(ch);
     }
     return out;

@@ -54,7 +54,7 @@ private:
     std::unique_ptr<VerticalShaper> verticalShaper;
 };
 
-/// @brief `line` without control characters, which have no glyph to show.
+/// @brief `line` without control characters and line separators, which have no glyph to show.
 QString printableText(const QString& line);
 
 /// @brief Shapes a horizontal line with Qt's layout, which also picks fallback faces.

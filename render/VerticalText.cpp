@@ -212,7 +212,8 @@ std::vector<VerticalShaper::Run> VerticalShaper::splitRuns(const QString& text, 
             continue;
         }
         // The first font that has the character; the face's own when none has it.
-        const auto has = std::find_if(fonts.begin(), fonts.end(), [c](const QRawFont& f) { return f.supportsCharacter(c); });
+        const auto has =
+            std::find_if(fonts.begin(), fonts.end(), [c](const QRawFont& f) { return f.supportsCharacter(c); });
         const QRawFont* font = has != fonts.end() ? &*has : &fonts.front();
         const ColumnOrientation o = columnOrientation(c);
         const bool upright = o == ColumnOrientation::Upright ||

@@ -257,8 +257,9 @@ TEST_F(ItemDrawing, PictureKeyColoursLetThePageShowThrough)
         EXPECT_EQ(countOf(grey150), 0);
         EXPECT_EQ(countOf(cream), 0);
         for (QPoint p : {QPoint(135, 85), QPoint(165, 85), QPoint(135, 115), QPoint(165, 115)}) {
-            if (p != redAt)
+            if (p != redAt) {
                 EXPECT_EQ(at(p.x(), p.y()), kBackdrop) << p.x() << "," << p.y();
+            }
         }
     }
 }

@@ -256,6 +256,17 @@ TEST_F(TextItem, EmptyTextDrawsNothingAndFitsToNothing)
     EXPECT_EQ(item().centerX, 120);
 }
 
+TEST_F(TextItem, ControlCharactersNeitherShowNorEndTheLine)
+{
+    addTextItem(QStringLiteral("あいう"));
+    addTextItem(QStringLiteral("あ\tい\u2028う\n"), kGothicP, 0, 300);
+    drawAlone(1);
+    drawAlone(2);
+    EXPECT_GT(item(1).width, 35 * 2);
+    EXPECT_EQ(item(2).width, item(1).width);
+    EXPECT_EQ(item(2).lineCount, 1);
+}
+
 TEST_F(TextItem, PrinterDrawsIntoTheStoredBox)
 {
     addTextItem(QStringLiteral("■■\r\n■■"), kGothic);
@@ -348,9 +359,20 @@ TEST_F(TextItem, OutlandishValuesStayWithinTheRecord)
     drawAlone(2);
     EXPECT_EQ(item(2), unreadable);
     QImage sheet(200, 200, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
     r.printerBitmap = &sheet;
-    r.drawTextItem(kTargetPrinter, 2); // nothing to draw, nothing to break
+    r.printerScaleX = r.printerScaleY = 4.7; // 1200 dots an inch
+    r.drawTextItem(kTargetPrinter, 2);        // nothing to draw, nothing to break
     r.drawTextItem(kTargetPrinter, 99);
+    item(2).fontSize = 35;
+    item(2).lineCount = std::numeric_limits<int32_t>::min();
+    item(2).lineSpacing = big;
+    item(2).width = -big;
+    r.drawTextItem(kTargetPrinter, 2);
+    EXPECT_TRUE(inkBounds(sheet, sheet.rect()).isNull());
+    drawAlone(2);
+    EXPECT_EQ(item(2).lineCount, 1);
+    EXPECT_EQ(item(2).centerX, 0);
 }
 
 } // namespace
