@@ -1,5 +1,6 @@
 // Program entry: one running copy, the main window and the document, then the message loop.
 #include "Dialogs.h"
+#include "FontSetup.h"
 #include "Platform.h"
 #include "Unit1.h"
 #include "WidgetDialogs.h"
@@ -25,6 +26,7 @@ int main(int argc, char* argv[])
     // The application object comes first: Qt needs it to find the program's folder and to show
     // the message box of a second copy. No window exists before the single-instance check.
     QApplication app(argc, argv);
+    qv::installFontSubstitutions();
     const QString baseDirectory = qv::platform().baseDirectory();
 
     qv::WidgetDialogs widgetDialogs;
