@@ -1,7 +1,7 @@
 // Painting the editor canvas: MPaint(0) of a Cedar spread at zoom 8 (the page area fills most
 // of a 1920 x 1080 back buffer) with 8 photos (2 turned), 6 shapes, the guides and the
 // template, against a bare QPainter loop that makes the same drawImage calls with the same
-// render hints into a buffer of the same size.
+// render hints into a buffer of the same size, with and without clearing the buffer first.
 #include "ItemBox.h"
 #include "PageRenderer.h"
 #include <QGuiApplication>
@@ -97,8 +97,9 @@ void BM_MPaint(benchmark::State& state)
     }
 }
 
-// The photos' drawImage calls alone: same images (32 bits), boxes, turns and hints.
-void BM_BareDrawImage(benchmark::State& state)
+// The photos' drawImage calls alone: same images (32 bits), boxes, turns and hints. With
+// `clear` set, each round first fills the whole buffer once, as any full repaint must.
+void bareDrawImage(benchmark::State& state, bool clear)
 {
     PaintFixture f;
     struct Call {
@@ -118,6 +119,10 @@ void BM_BareDrawImage(benchmark::State& state)
     QImage buffer(1920, 1080, QImage::Format_RGB32);
     buffer.fill(Qt::white);
     for (auto _ : state) {
+        if (clear) {
+            QPainter p(&buffer);
+            p.fillRect(buffer.rect(), Qt::white);
+        }
         for (const Call& c : calls) {
             QPainter p(&buffer);
             p.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -135,7 +140,11 @@ void BM_BareDrawImage(benchmark::State& state)
 }
 
 BENCHMARK(BM_MPaint)->Unit(benchmark::kMillisecond)->MinTime(2.0)->Repetitions(5)->ReportAggregatesOnly(true)->MeasureProcessCPUTime()->UseRealTime();
+void BM_BareDrawImage(benchmark::State& state) { bareDrawImage(state, false); }
+void BM_BareClearAndDrawImage(benchmark::State& state) { bareDrawImage(state, true); }
+
 BENCHMARK(BM_BareDrawImage)->Unit(benchmark::kMillisecond)->MinTime(2.0)->Repetitions(5)->ReportAggregatesOnly(true)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_BareClearAndDrawImage)->Unit(benchmark::kMillisecond)->MinTime(2.0)->Repetitions(5)->ReportAggregatesOnly(true)->MeasureProcessCPUTime()->UseRealTime();
 
 } // namespace
 

@@ -15,7 +15,8 @@ bool makeChannel(uint32_t mask, Channel& channel)
     channel.shift = std::countr_zero(mask);
     const uint32_t low = mask >> channel.shift;
     channel.bits = std::countr_one(low);
-    return (low >> channel.bits) == 0 || channel.bits == 32;
+    // A full 32-bit mask has nothing above it (and shifting by 32 is undefined).
+    return channel.bits == 32 || (low >> channel.bits) == 0;
 }
 
 namespace {
