@@ -179,3 +179,26 @@ TEST_F(Tool, ItemsPrintsEveryStoredField)
     EXPECT_TRUE(damaged.err.contains("cut.dat: the file ends inside record 2 of 2")) << damaged.err.toStdString();
     EXPECT_TRUE(damaged.json()["records"].toArray().last().toObject()["damaged"].toBool());
 }
+
+TEST_F(Tool, ImportAddsPhotosAndPicturesToAWorkFolder)
+{
+    const QString work = baseDir() + "work";
+    const QString photo = testData("photos/Canon_40D.jpg");
+    const QString picture = testData("bmp/good/rgb24.bmp");
+    ASSERT_TRUE(QFileInfo::exists(photo));
+    const ToolRun r = tool({"import", "--work", work, "--type", "Palm", photo, picture});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonArray pool = QJsonDocument::fromJson(r.out).array();
+    ASSERT_EQ(pool.size(), 2);
+    EXPECT_EQ(pool[0]["name"].toString(), QStringLiteral("写真"));
+    EXPECT_EQ(pool[1]["name"].toString(), QStringLiteral("画像"));
+    for (const char* name : {"0_.jpg", "t0_.bmp", "1.bmp", "t1.bmp"})
+        EXPECT_TRUE(QFileInfo::exists(work + "/img/" + name)) << name;
+    EXPECT_EQ(readFile(work + "/img/1.bmp"), readFile(picture)) << "a picture is copied byte for byte";
+
+    // A second run keeps the pool and appends; a file that is not a photo fails with its name.
+    const ToolRun again = tool({"import", "--work", work, "--type", "Palm", baseDir() + "notes.txt"});
+    EXPECT_EQ(again.status, 2);
+    EXPECT_TRUE(again.err.contains("notes.txt")) << again.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(again.out).array().size(), 2);
+}
