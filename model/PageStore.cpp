@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <algorithm>
+#include <cstdio>
+#include <unistd.h>
 
 namespace qv {
 namespace {
@@ -72,10 +74,31 @@ TBigBitmap readSlotFile(SlotFileLedger& ledger, const QString& path)
 
 /// Writes a slot picture unless the file already holds exactly these pixels: a page switch or
 /// an undo snapshot would otherwise rewrite every unchanged photo of the page.
+/// Shares the file of another folder that holds the same picture (the undo snapshot of a page
+/// just read): a hard link placed by rename. Safe because slot files are only ever replaced by
+/// rename, never rewritten in place.
+bool linkSameFile(const QString& from, const QString& path)
+{
+    const QString tmp = path + QStringLiteral(".link");
+    QFile::remove(tmp);
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(tmp).constData()) != 0)
+        return false;
+    if (std::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(tmp);
+        return false;
+    }
+    return true;
+}
+
 bool writeSlotFile(SlotFileLedger& ledger, const TBigBitmap& bitmap, const QString& path)
 {
     if (ledger.holds(path, bitmap))
         return true;
+    const QString same = ledger.fileHolding(bitmap);
+    if (!same.isEmpty() && linkSameFile(same, path)) {
+        ledger.noteWritten(bitmap, path);
+        return true;
+    }
     if (!writeBmpFile(bitmap, path)) {
         ledger.forgetFile(path);
         return false;

@@ -126,6 +126,19 @@ bool SlotFileLedger::holds(const QString& path, const TBigBitmap& bitmap) const
         && known->stamp == stampOf(path);
 }
 
+QString SlotFileLedger::fileHolding(const TBigBitmap& bitmap) const
+{
+    if (bitmap.isNull())
+        return {};
+    const quint64 content = bitmaps.value(bitmap.image().cacheKey());
+    if (content == 0)
+        return {};
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        if (it->content == content && it->stamp == stampOf(it.key()))
+            return it.key();
+    return {};
+}
+
 void SlotFileLedger::clear()
 {
     files.clear();

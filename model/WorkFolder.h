@@ -47,6 +47,8 @@ public:
     void noteWritten(const TBigBitmap& bitmap, const QString& path);
     /// @brief True when path still holds exactly the pixels of bitmap.
     bool holds(const QString& path, const TBigBitmap& bitmap) const;
+    /// @brief A file that still holds exactly the pixels of bitmap; empty when none is known.
+    QString fileHolding(const TBigBitmap& bitmap) const;
     void forgetFile(const QString& path) { files.remove(path); }
     /// @brief Forgets every picture (the page image cache was emptied).
     void forgetBitmaps() { bitmaps.clear(); }

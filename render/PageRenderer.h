@@ -18,6 +18,11 @@ class TextShapeCache;
 
 enum DrawTarget { kTargetEditor = 0, kTargetThumbnail = 1, kTargetPreview = 5, kTargetPrinter = 6 };
 
+/// Captions of the hint strips above the editor: PanelNote on the cover, PanelNote2 elsewhere.
+inline const QString kHintStripCover =
+    QStringLiteral(" 写真は1ページに8枚までレイアウトできます。画面をダブルクリックすると文字は隠れます。");
+inline const QString kHintStripPage = QStringLiteral(" 写真は1ページに8枚までレイアウトできます。");
+
 class PageRenderer {
 public:
     PageRenderer(TForm2& doc, TMainState& state);
