@@ -2,6 +2,7 @@
 #include "BookTypes.h"
 #include "Colors.h"
 #include "PaintBox.h"
+#include "PageRenderer.h"
 #include "Unit1.h"
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -152,7 +153,18 @@ QFrame* TForm1::buildMainPanel()
     main = named<QFrame>(MainPanel, "main");
     PBMain = named<TPaintBox>(main, "PBMain");
     PBMain->onResize = [this] { fitBackBuffer(); };
-    bareLayout<QVBoxLayout>(main)->addWidget(PBMain);
+    PBMain->onPaint = [this](QPainter& p) { PBMainPaint(p); };
+    auto* editorColumn = bareLayout<QVBoxLayout>(main);
+    PanelNote = named<QLabel>(main, "PanelNote");
+    PanelNote->setText(kHintStripCover);
+    PanelNote2 = named<QLabel>(main, "PanelNote2");
+    PanelNote2->setText(kHintStripPage);
+    for (QLabel* note : {PanelNote, PanelNote2}) {
+        note->setAutoFillBackground(true);
+        note->hide();
+        editorColumn->addWidget(note);
+    }
+    editorColumn->addWidget(PBMain, 1);
     row->addWidget(main, 1);
     row->addWidget(buildPrintPanel(), 1);
     row->addWidget(buildNavigator());

@@ -5,6 +5,7 @@
 #include "Unit1.h"
 #include "Colors.h"
 #include "Dialogs.h"
+#include "PageRenderer.h"
 #include "PaintBox.h"
 #include "Pause.h"
 #include "Platform.h"
@@ -56,6 +57,8 @@ TForm1::~TForm1()
 void TForm1::createDocument()
 {
     Form2 = std::make_unique<TForm2>(state, baseDir);
+    renderer = std::make_unique<PageRenderer>(*Form2, state);
+    renderer->showHintStrip = [this](int strip) { showHintStrip(strip); };
     setBackground(main, toQColor(Form2->canvasColor));
     SaveFile = [this] { return Form2->SaveFile(); };
     openProject = [this](const QString& path) { return Form2->LoadFile(path); };

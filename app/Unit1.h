@@ -13,6 +13,7 @@ class QAbstractScrollArea;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QPainter;
 class QProgressBar;
 class QScrollArea;
 class QTableWidget;
@@ -20,6 +21,7 @@ class QToolBar;
 
 namespace qv {
 
+class PageRenderer;
 class TForm2;
 class TPaintBox;
 
@@ -83,6 +85,14 @@ public:
     void fitBackBuffer();
     void showTopMenu();
 
+    // --- the editor canvas ---
+    std::unique_ptr<PageRenderer> renderer;   // drawing of pages; exists with the document
+    /// @brief Draws the current page into target 0 (the editor) or 1 (a navigator thumbnail).
+    void MPaint(int target);
+    /// @brief Paint event of PBMain: the page drawn afresh, then copied in one block.
+    void PBMainPaint(QPainter& p);
+    void showHintStrip(int strip);
+
     // --- controls (names as the tests and later parts find them) ---
     QFrame* Qor_Panel = nullptr;
     QFrame* TopMenuPanel = nullptr;
@@ -98,6 +108,8 @@ public:
     QScrollArea* SB6 = nullptr;
     QFrame* main = nullptr;
     TPaintBox* PBMain = nullptr;
+    QLabel* PanelNote = nullptr;
+    QLabel* PanelNote2 = nullptr;
     QFrame* prt = nullptr;
     QFrame* Panel16 = nullptr;
     QFrame* PrtFrame = nullptr;
