@@ -4,6 +4,7 @@
 #include "ItemGeometry.h"
 #include "JpegCodec.h"
 #include "PageRenderer.h"
+#include "RenderFixture.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
 #include <QDir>
@@ -82,14 +83,8 @@ protected:
 
     TItemStatus& add(int kind, int cx, int cy, int w, int h, int angle = 0)
     {
-        TItemStatus it;
-        it.kind = kind;
-        it.centerX = cx;
-        it.centerY = cy;
-        it.width = w;
-        it.height = h;
-        it.angle = angle;
-        it.color = kRedItem;
+        TItemStatus it = test::makeItem(kind, cx, cy, w, h, kRedItem, angle);
+        it.selected = true;
         it.keyColor = kImageKeyColor;
         doc.items.append(it);
         return doc.items.last();

@@ -18,6 +18,21 @@ inline const QRgb kGuideBlue = rgb(166, 202, 240);
 inline const QRgb kGridGrey = rgb(237, 237, 237);
 inline const QRgb kHoleGrey = rgb(128, 128, 128);
 
+/// An unselected item of a kind in spread coordinates; colour 0x00BBGGRR.
+inline TItemStatus makeItem(int32_t kind, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t color, int32_t angle = 0)
+{
+    TItemStatus it;
+    it.kind = kind;
+    it.centerX = x;
+    it.centerY = y;
+    it.width = w;
+    it.height = h;
+    it.angle = angle;
+    it.color = color;
+    it.selected = false;
+    return it;
+}
+
 class RenderFixture : public ::testing::Test {
 public:
     TMainState st;
@@ -55,15 +70,7 @@ public:
     /// A filled rectangle item (kind 4) in spread coordinates; colour 0x00BBGGRR.
     void addRectItem(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t color)
     {
-        TItemStatus it;
-        it.kind = kKindRect;
-        it.centerX = x;
-        it.centerY = y;
-        it.width = w;
-        it.height = h;
-        it.color = color;
-        it.selected = false;
-        doc.items.append(it);
+        doc.items.append(makeItem(kKindRect, x, y, w, h, color));
     }
 };
 
