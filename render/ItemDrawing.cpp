@@ -4,6 +4,7 @@
 #include "ItemBox.h"
 #include "ItemGeometry.h"
 #include "Numbers.h"
+#include "SolidFill.h"
 #include <QPainter>
 #include <numbers>
 #include <utility>
@@ -46,8 +47,9 @@ void paintBindingStrip(const PageRenderer& r, QImage& canvas)
 {
     const int32_t wt = canvas.width();
     const int32_t strip = bindingStripPx(r.doc, wt);
-    QPainter p(&canvas);
-    p.fillRect(QRect(r.st.editSide == 1 ? wt - strip : 0, 0, strip, canvas.height()), Qt::white);
+    const QRect area(r.st.editSide == 1 ? wt - strip : 0, 0, strip, canvas.height());
+    if (!fillSolid(canvas, area, Qt::white))
+        QPainter(&canvas).fillRect(area, Qt::white);
 }
 
 // Bounds inclusive; the origin cancels out of both sides.

@@ -2,6 +2,7 @@
 #include "PageRenderer.h"
 #include "BookTypes.h"
 #include "Numbers.h"
+#include "SolidFill.h"
 #include <QPainter>
 
 namespace qv {
@@ -127,14 +128,14 @@ void PageRenderer::paintPageBase(int target)
     QImage* canvas = targetCanvas(target);
     if (!canvas || canvas->isNull())
         return;
-    QPainter p(canvas);
+    QRect area(0, 0, canvas->width() + 1, canvas->height() + 1);
     if (target == kTargetEditor) {
         const int32_t hx = halfSpanX(target), hy = halfSpanY(target);
         const int32_t ox = st.originX, oy = st.originY;
-        p.fillRect(QRect(QPoint(ox - hx, oy - hy), QPoint(ox + hx + 1, oy + hy + 1)), Qt::white);
-    } else {
-        p.fillRect(QRect(0, 0, canvas->width() + 1, canvas->height() + 1), Qt::white);
+        area = QRect(QPoint(ox - hx, oy - hy), QPoint(ox + hx + 1, oy + hy + 1));
     }
+    if (!fillSolid(*canvas, area, Qt::white))
+        QPainter(canvas).fillRect(area, Qt::white);
 }
 
 void PageRenderer::MPaint(int target)

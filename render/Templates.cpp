@@ -3,6 +3,7 @@
 #include "Templates.h"
 #include "BookTypes.h"
 #include "Numbers.h"
+#include "SolidFill.h"
 #include <QFontMetrics>
 #include <QRawFont>
 #include <algorithm>
@@ -81,8 +82,8 @@ void PageRenderer::drawGuides(int target)
     (painter.*family->drawGuides)();
 }
 
-TemplatePainter::TemplatePainter(PageRenderer& renderer, int drawTarget, QImage& canvas)
-    : r(renderer), doc(renderer.doc), target(drawTarget), p(&canvas)
+TemplatePainter::TemplatePainter(PageRenderer& renderer, int drawTarget, QImage& image)
+    : r(renderer), doc(renderer.doc), target(drawTarget), canvas(image), p(&image)
 {
     p.setRenderHint(QPainter::Antialiasing, false);
     cx = r.st.originX;
@@ -95,8 +96,8 @@ TemplatePainter::TemplatePainter(PageRenderer& renderer, int drawTarget, QImage&
     B = cy + hh;
     // The surroundings reach to the paint box's edges; a thumbnail larger than the paint box
     // (a collapsed window) is still covered whole.
-    W0 = std::max(r.paintBox.width(), canvas.width());
-    H0 = std::max(r.paintBox.height(), canvas.height());
+    W0 = std::max(r.paintBox.width(), image.width());
+    H0 = std::max(r.paintBox.height(), image.height());
     W = doc.pageWidth;
     M = bindingMargin(doc.bookType).value_or(0);
 }
@@ -111,7 +112,7 @@ bool TemplatePainter::isLastSpread() const
 void TemplatePainter::fill(int x1, int y1, int x2, int y2, const QColor& c)
 {
     if (x2 > x1 && y2 > y1)
-        p.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), c);
+        fillRectFast(canvas, p, QRect(x1, y1, x2 - x1, y2 - y1), c);
 }
 
 void TemplatePainter::outline(int x1, int y1, int x2, int y2, const QColor& c)

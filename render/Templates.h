@@ -72,6 +72,7 @@ private:
     PageRenderer& r;
     TForm2& doc;
     const int target;
+    QImage& canvas;
     QPainter p;
     // Page area and its centre in pixels of the target, the paint box, and the page in units.
     int cx, cy, hw, hh, L, R, T, B, W0, H0;
