@@ -49,37 +49,41 @@ bool hasJapaneseGlyphs(const QFont& font)
 
 QFont coverLabelFont(int pixelSize)
 {
+    // Whether the face has Japanese glyphs does not change while the program runs: ask once,
+    // not on every paint of a cover.
+    static const bool faceHasJapanese = hasJapaneseGlyphs(QFont(QStringLiteral("ＭＳ ゴシック")));
     QFont font(QStringLiteral("ＭＳ ゴシック"));
     font.setPixelSize(std::max(1, pixelSize));
     font.setWeight(QFont::Normal);
-    if (!hasJapaneseGlyphs(font))
+    if (!faceHasJapanese)
         font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"),
                           QStringLiteral("Noto Sans CJK JP")});
     return font;
 }
 
-void PageRenderer::drawTemplate(int target)
+namespace {
+// Runs one of the book type's routines on the target's canvas.
+void runFamilyRoutine(PageRenderer& r, int target, void (TemplatePainter::*Family::*routine)())
 {
-    if (target != kTargetEditor && target != kTargetThumbnail && target != kTargetPreview)
-        return;
-    const Family* family = familyOf(doc.bookType);
-    QImage* canvas = targetCanvas(target);
+    const Family* family = familyOf(r.doc.bookType);
+    QImage* canvas = r.targetCanvas(target);
     if (!family || !canvas || canvas->isNull())
         return;
-    TemplatePainter painter(*this, target, *canvas);
-    (painter.*family->drawTemplate)();
+    TemplatePainter painter(r, target, *canvas);
+    (painter.*(family->*routine))();
+}
+} // namespace
+
+void PageRenderer::drawTemplate(int target)
+{
+    if (target == kTargetEditor || target == kTargetThumbnail || target == kTargetPreview)
+        runFamilyRoutine(*this, target, &Family::drawTemplate);
 }
 
 void PageRenderer::drawGuides(int target)
 {
-    if (target != kTargetEditor)
-        return;
-    const Family* family = familyOf(doc.bookType);
-    QImage* canvas = targetCanvas(target);
-    if (!family || !canvas || canvas->isNull())
-        return;
-    TemplatePainter painter(*this, target, *canvas);
-    (painter.*family->drawGuides)();
+    if (target == kTargetEditor)
+        runFamilyRoutine(*this, target, &Family::drawGuides);
 }
 
 TemplatePainter::TemplatePainter(PageRenderer& renderer, int drawTarget, QImage& image)
