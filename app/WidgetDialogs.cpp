@@ -1,4 +1,5 @@
 #include "WidgetDialogs.h"
+#include "SafeAssert.h"
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -43,6 +44,13 @@ QString WidgetDialogs::openFile(const QString& caption, const QString& filter)
 QString WidgetDialogs::saveFile(const QString& caption, const QString& filter, const QString& suggested)
 {
     return QFileDialog::getSaveFileName(owner(), caption, suggested, filter);
+}
+
+bool WidgetDialogs::textEntry(TextDialogValues& values)
+{
+    if (!safeAssert(bool(runTextDialog), "text entry dialog not created"))
+        return false;
+    return runTextDialog(values);
 }
 
 } // namespace qv

@@ -34,4 +34,10 @@ QString HeadlessDialogs::saveFile(const QString& caption, const QString&, const 
     return {};
 }
 
+bool HeadlessDialogs::textEntry(TextDialogValues& values)
+{
+    say("text", values.dialogText);
+    return false;
+}
+
 } // namespace qv

@@ -1,6 +1,7 @@
 #pragma once
 // Every message box, question and file dialog goes through this seam, so that tests can script
 // the answers and record the texts.
+#include "TextDialogValues.h"
 #include <QString>
 #include <memory>
 
@@ -19,6 +20,8 @@ public:
     virtual QString openFile(const QString& caption, const QString& filter) = 0;
     /// @brief File save dialog; empty when cancelled.
     virtual QString saveFile(const QString& caption, const QString& filter, const QString& suggested) = 0;
+    /// @brief Runs the text entry dialog modally on the values; true when it closed with Yes.
+    virtual bool textEntry(TextDialogValues& values) = 0;
 };
 
 /// @brief The dialogs in use; a headless implementation until the application installs its own.
@@ -34,6 +37,7 @@ public:
     bool confirm(const QString& text) override;
     QString openFile(const QString& caption, const QString& filter) override;
     QString saveFile(const QString& caption, const QString& filter, const QString& suggested) override;
+    bool textEntry(TextDialogValues& values) override;
 };
 
 } // namespace qv

@@ -3,6 +3,7 @@
 // cache, the spread side, the busy panel and the hooks back into the window.
 #include "PageImageCache.h"
 #include "QorDef.h"
+#include "SafeAssert.h"
 #include <functional>
 
 namespace qv {
@@ -34,6 +35,29 @@ struct WindowHooks {
     std::function<void(const QString&)> selectTypeInList = [](const QString&) {};
     std::function<void(bool)> highlightCurrentPage = [](bool) {}; // page navigator mark
     std::function<void(int)> changeMenu = [](int) {};             // working step (menuMode)
+
+    // Hooks of the panels around the editor. Each panel sets its own when it is built; a call
+    // before that is a wiring fault.
+    // property panel
+    std::function<void()> refreshPropertyPanel = unwiredVoid("refreshPropertyPanel");
+    std::function<void()> maskPanelButtons = unwiredVoid("maskPanelButtons"); // raise and disable direction and alignment buttons
+    std::function<void()> clearFontSizeChoice = unwiredVoid("clearFontSizeChoice"); // no entry chosen in cmbFontSize
+    std::function<bool()> propertyFieldFocused = unwired<bool>("propertyFieldFocused"); // a size, place, angle or font-size field has the focus
+    // page navigator
+    std::function<void()> rebuildNavigator = unwiredVoid("rebuildNavigator"); // for the current book type; sets the start page
+    std::function<void(int pageNo, bool on)> selectPageRect = unwiredVoid<int, bool>("selectPageRect");
+    std::function<void()> repaintThumbnail = unwiredVoid("repaintThumbnail"); // MPaint(1) of the current page
+};
+
+/// What the working steps need of the print column; the print panel sets these when built.
+struct PrintHooks {
+    enum Check { Ready = 0, NoPrinter = 1, PrinterError = 2 };
+    std::function<int()> checkPrinter = unwired<int>("checkPrinter", int(PrinterError));
+    std::function<void()> prepareSettings = unwiredVoid("prepareSettings");   // entering printing
+    std::function<bool()> printerChosen = unwired<bool>("printerChosen");     // printer label not empty
+    std::function<void(bool)> setAutoPaper = unwiredVoid<bool>("setAutoPaper");
+    std::function<void()> PrintStart = unwiredVoid("PrintStart");              // builds the preview
+    std::function<void()> leavePrinting = unwiredVoid("leavePrinting");        // hides papreCombo, clears the preview
 };
 
 struct TMainState {
@@ -48,6 +72,7 @@ struct TMainState {
     bool useMMX = false;         // SIMD resize available (chosen once at start)
     BusyHooks busy;
     WindowHooks window;
+    PrintHooks print;
 };
 
 } // namespace qv

@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 namespace qv::test {
 
@@ -20,6 +21,13 @@ public:
     bool confirm(const QString& text) override;
     QString openFile(const QString& caption, const QString& filter) override;
     QString saveFile(const QString& caption, const QString& filter, const QString& suggested) override;
+    /// Answers the text entry dialog; records "text: <text>" and answers No when unset.
+    std::function<bool(TextDialogValues&)> onTextEntry;
+    bool textEntry(TextDialogValues& values) override
+    {
+        messages << "text: " + values.dialogText;
+        return onTextEntry ? onTextEntry(values) : false;
+    }
 };
 
 } // namespace qv::test

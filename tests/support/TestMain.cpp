@@ -1,6 +1,7 @@
 // Test main: an offscreen application with a fixed locale, no pauses, headless dialogs,
 // and a fresh temporary base directory for every test.
 #include "Pause.h"
+#include "SafeAssert.h"
 #include <QApplication>
 #include <QLocale>
 #include <QStandardPaths>
@@ -28,6 +29,7 @@ int main(int argc, char** argv)
     QLocale::setDefault(QLocale::c());
     QApplication app(argc, argv);
     qv::setPauseScale(0);
+    qv::setSafeAssertHandler([](const char* what) { ADD_FAILURE() << "internal check failed: " << what; });
     testing::InitGoogleMock(&argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new FreshBaseDir);
     return RUN_ALL_TESTS();

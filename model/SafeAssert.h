@@ -1,0 +1,30 @@
+#pragma once
+// A check for states that cannot happen in a correctly wired program (a hook still empty when
+// it is called, a nonsense argument from a caller). It logs and lets the caller recover; the
+// test main installs a handler that fails the running test.
+#include <functional>
+
+namespace qv {
+
+/// @brief Reports a broken "cannot happen" condition when cond is false; returns cond.
+bool safeAssert(bool cond, const char* what);
+/// @brief Replaces the reporting (nullptr: log to standard error only).
+void setSafeAssertHandler(std::function<void(const char*)> handler);
+
+/// @brief A hook that reports a wiring fault when it is called before being set, then returns
+/// a default value.
+template <class R, class... A>
+std::function<R(A...)> unwired(const char* name, R fallback = R())
+{
+    return [name, fallback](A...) {
+        safeAssert(false, name);
+        return fallback;
+    };
+}
+template <class... A>
+std::function<void(A...)> unwiredVoid(const char* name)
+{
+    return [name](A...) { safeAssert(false, name); };
+}
+
+} // namespace qv
