@@ -25,6 +25,13 @@ struct ImageButton {
 
     /// @brief Shows picture index of the list (kPictureNormal, kPicturePressed, kPictureHover).
     void showPicture(int index) const;
+
+    /// @brief Gives the button its mouse behaviour: picture 2 under the mouse, 0 when it leaves,
+    /// 1 while pressed and 0 again on release (a button without a release handler keeps 1 until
+    /// the mouse leaves); click runs on a release inside. While locked() is true the button
+    /// ignores the mouse (a step button of the current mode).
+    void setBehaviour(std::function<void()> click, bool releaseHandler = true,
+                      std::function<bool()> locked = {}) const;
 };
 
 struct ImageButtonNames {
@@ -33,8 +40,10 @@ struct ImageButtonNames {
     const char* list;
 };
 
-/// @brief Builds a button in parent at rect; draw makes the picture of each state.
+/// @brief Builds a button in parent at rect; draw makes the picture of each state. The label's
+/// accessible name is its caption, else its hint.
 ImageButton makeImageButton(QWidget* parent, const ImageButtonNames& names, const QRect& rect,
-                            const QString& hint, const std::function<QPixmap(PictureState)>& draw);
+                            const QString& hint, const std::function<QPixmap(PictureState)>& draw,
+                            const QString& caption = QString());
 
 } // namespace qv

@@ -86,7 +86,7 @@ QFrame* TForm1::buildTopBar()
         const QRect r(QPoint(172 + (n - 1) * (kStepSize.width() + 8), kStepTop), kStepSize);
         const QString text = QString::fromUtf8(caption);
         return makeImageButton(TopMenuPanel, names, r, QString::fromUtf8(hint),
-                               [=](PictureState s) { return drawStepPicture(n, text, kStepSize, s); });
+                               [=](PictureState s) { return drawStepPicture(n, text, kStepSize, s); }, text);
     };
     stepSentaku = step(1, "写真を選ぶ", {"LabelH2", "imgSentaku", "imgLstSentaku"}, "使用する写真を選びます");
     stepDesign = step(2, "デザイン", {"LabelH3", "imgDesign", "imgLstDesign"}, "ページを編集・デザインします");
@@ -119,7 +119,8 @@ QFrame* TForm1::buildLowBar()
         const QString caption = QString::fromUtf8(s.caption);
         *targets[i] = makeImageButton(LowBarPanel, s.names, QRect(QPoint(s.x, kLinkTop), size),
                                       QString::fromUtf8(s.hint),
-                                      [=](PictureState st) { return drawLinkPicture(caption, size, st); });
+                                      [=](PictureState st) { return drawLinkPicture(caption, size, st); },
+                                      caption);
     }
     // Opening a saved book from the bar is not offered in this layout.
     for (QLabel* w : {linkImport.image, linkImport.label}) {
@@ -182,6 +183,7 @@ QFrame* TForm1::buildToolArea()
         bar->setMovable(false);
         row->addWidget(bar);
     }
+    buildToolButtons();
     for (const char* name : {"Panel1", "Panel3", "Panel4", "Panel5"})
         row->addWidget(named<QFrame>(tool, name));
     row->addStretch(1);
@@ -247,7 +249,8 @@ void TForm1::buildTopMenu()
         const QString key = keys[i];
         menuButtons[i] = makeImageButton(pnlTopMenu, {label.constData(), image.constData(), list.constData()},
                                          QRect(QPoint(xs[i], kBookTop), kBookSize), QString(),
-                                         [=](PictureState s) { return drawBookPicture(key, kBookSize, s); });
+                                         [=](PictureState s) { return drawBookPicture(key, kBookSize, s); },
+                                         key);
     }
     pnlTopMenu->hide();
 }

@@ -18,4 +18,17 @@ void TPaintBox::resizeEvent(QResizeEvent* e)
         onResize();
 }
 
+namespace {
+void forward(const std::function<void(QMouseEvent*)>& f, QMouseEvent* e)
+{
+    if (f)
+        f(e);
+}
+} // namespace
+
+void TPaintBox::mousePressEvent(QMouseEvent* e) { forward(onMousePress, e); }
+void TPaintBox::mouseMoveEvent(QMouseEvent* e) { forward(onMouseMove, e); }
+void TPaintBox::mouseReleaseEvent(QMouseEvent* e) { forward(onMouseRelease, e); }
+void TPaintBox::mouseDoubleClickEvent(QMouseEvent* e) { forward(onDoubleClick, e); }
+
 } // namespace qv

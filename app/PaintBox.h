@@ -4,6 +4,7 @@
 #include <functional>
 
 class QPainter;
+class QMouseEvent;
 
 namespace qv {
 
@@ -13,10 +14,15 @@ public:
     using QWidget::QWidget;
     std::function<void(QPainter&)> onPaint;
     std::function<void()> onResize;
+    std::function<void(QMouseEvent*)> onMousePress, onMouseMove, onMouseRelease, onDoubleClick;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
 };
 
 } // namespace qv

@@ -4,9 +4,11 @@
 // input as promptly as polling would without keeping a processor core busy.
 #include "Unit1.h"
 #include "Colors.h"
+#include "EditorCore.h"
 #include "Dialogs.h"
 #include "PageRenderer.h"
 #include "PaintBox.h"
+#include "SelectionOverlay.h"
 #include "Pause.h"
 #include "Platform.h"
 #include "Unit2.h"
@@ -39,6 +41,7 @@ TForm1::TForm1(const QString& baseDirectory, QWidget* parent)
     buildLayout();
     wireBusyHooks();
     wireWindowHooks();
+    wireSteps();
 
     const QSize start(kStartWidth, kStartHeight);
     if (const QScreen* desk = QGuiApplication::primaryScreen())
@@ -59,6 +62,8 @@ void TForm1::createDocument()
     Form2 = std::make_unique<TForm2>(state, baseDir);
     renderer = std::make_unique<PageRenderer>(*Form2, state);
     renderer->showHintStrip = [this](int strip) { showHintStrip(strip); };
+    renderer->drawOverlay = [this](QPainter& p) { drawSelection(p, *Form2, state, state.originX, state.originY); };
+    wireEditor();
     setBackground(main, toQColor(Form2->canvasColor));
     SaveFile = [this] { return Form2->SaveFile(); };
     openProject = [this](const QString& path) { return Form2->LoadFile(path); };
@@ -119,9 +124,11 @@ void TForm1::FormActivate()
     // the top menu lets the user start one instead.
     if (!startupProject.isEmpty() && openProject && openProject(startupProject)) {
         ChangeMenu(7);
+        setWorkingBorder(true);
     } else {
         showTopMenu();
         ChangeMenu(9);
+        setWorkingBorder(false);
     }
     // The font list of the property panel is filled here once that panel exists.
 }
@@ -169,13 +176,6 @@ void TForm1::showTopMenu()
             w->show();
         }
     }
-}
-
-void TForm1::ChangeMenu(int mode)
-{
-    // Only the mode value so far; what each mode shows arrives with the working steps.
-    if (Form2)
-        Form2->menuMode = mode;
 }
 
 bool TForm1::FormCloseQuery()

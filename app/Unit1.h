@@ -10,6 +10,9 @@
 #include <memory>
 
 class QAbstractScrollArea;
+class QKeyEvent;
+class QMouseEvent;
+class QToolButton;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -21,6 +24,9 @@ class QToolBar;
 
 namespace qv {
 
+class EditorCore;
+struct ChangeSet;
+struct PointerInput;
 class PageRenderer;
 class TForm2;
 class TPaintBox;
@@ -93,6 +99,34 @@ public:
     void PBMainPaint(QPainter& p);
     void showHintStrip(int strip);
 
+    // --- editing on the canvas: handlers translate the event and forward it to the editor ---
+    std::unique_ptr<EditorCore> editor;   // exists with the document
+    void MPLabelMouseDown(QMouseEvent* e);
+    void MPLabelMouseMove(QMouseEvent* e);
+    void MPLabelMouseUp(QMouseEvent* e);
+    void MPLabelDblClick(QMouseEvent* e);
+    /// @brief Key preview of the window; true when the key must not reach the focused control.
+    bool FormKeyDown(QKeyEvent* e);
+    void FormKeyUp(QKeyEvent* e);
+    void ToolButtonClick(int button);
+    /// @brief Applies what an editing step changed: tools, cursor, focus, repaints, panels.
+    void applyChanges(const ChangeSet& c);
+    void syncToolButtons();
+    /// Tool buttons by number (ToolButton0 .. ToolButton14; 10 and 13 do not exist).
+    std::array<QToolButton*, 15> ToolButton{};
+
+    // --- working steps, book type and link bar ---
+    void LabelH2Click();
+    void LabelH3Click();
+    void LabelH4Click();
+    void chooseBookType(const QString& key);
+    void cmbVersionCloseUp();
+    void convertBookType();
+    void resetStepPictures();
+    void LabelSaveClick();
+    /// @brief Opens a page of the product's web site with the desktop's handler.
+    void openWebPage(const QString& path);
+
     // --- controls (names as the tests and later parts find them) ---
     QFrame* Qor_Panel = nullptr;
     QFrame* TopMenuPanel = nullptr;
@@ -128,6 +162,7 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void changeEvent(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     QString baseDir;
@@ -143,6 +178,11 @@ private:
     QFrame* buildNavigator();
     void buildTopMenu();
     void buildBusyPanel();
+    void buildToolButtons();
+    void wireEditor();
+    void wireSteps();
+    void setWorkingBorder(bool sizeable);
+    PointerInput pointerInput(QMouseEvent* e, bool dbl = false) const;
     void wireBusyHooks();
     void wireWindowHooks();
     void setHourglass(bool on);

@@ -230,6 +230,7 @@ void TForm2::notSelect()
     for (TItemStatus& it : items)
         it.selected = false;
     anySelected = false;
+    freshSelect = true;
     main.window.refreshToolButtons();
 }
 

@@ -4,6 +4,7 @@
 #include "PageImageCache.h"
 #include "QorDef.h"
 #include "SafeAssert.h"
+#include <QPoint>
 #include <functional>
 
 namespace qv {
@@ -43,6 +44,7 @@ struct WindowHooks {
     std::function<void()> maskPanelButtons = unwiredVoid("maskPanelButtons"); // raise and disable direction and alignment buttons
     std::function<void()> clearFontSizeChoice = unwiredVoid("clearFontSizeChoice"); // no entry chosen in cmbFontSize
     std::function<bool()> propertyFieldFocused = unwired<bool>("propertyFieldFocused"); // a size, place, angle or font-size field has the focus
+    std::function<void(bool)> attachAlignMenu = unwiredVoid<bool>("attachAlignMenu"); // the alignment pop-up menu on PBMain
     // page navigator
     std::function<void()> rebuildNavigator = unwiredVoid("rebuildNavigator"); // for the current book type; sets the start page
     std::function<void(int pageNo, bool on)> selectPageRect = unwiredVoid<int, bool>("selectPageRect");
@@ -60,6 +62,19 @@ struct PrintHooks {
     std::function<void()> leavePrinting = unwiredVoid("leavePrinting");        // hides papreCombo, clears the preview
 };
 
+/// Editing state the window holds: the running gesture's preview values and the tool flags.
+struct EditorView {
+    bool textDialogOpened = false;
+    bool scaleArmedByHover = false;
+    bool reanchorScale = false;
+    double scaleRatioX = 1.0;
+    double scaleRatioY = 1.0;
+    double rotationDelta = 0.0;        // degrees
+    double selL = 0, selT = 0, selR = 0, selB = 0; // selectionBounds, page units
+    QPoint handlePoint;                // anchor of a scale drag, centre of a rotate drag (pixels)
+    bool rotateRefused = false;        // a too large photo ended the rotate drag
+};
+
 struct TMainState {
     QVector<TInfos> pool;
     TPageImageCache cache;
@@ -70,6 +85,7 @@ struct TMainState {
     int32_t originX = 0;         // pixel position of spread (0, 0) on the editor canvas
     int32_t originY = 0;
     bool useMMX = false;         // SIMD resize available (chosen once at start)
+    EditorView view;
     BusyHooks busy;
     WindowHooks window;
     PrintHooks print;

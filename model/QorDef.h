@@ -14,6 +14,15 @@ constexpr int32_t kKindEllipse = 3;
 constexpr int32_t kKindRect = 4;
 constexpr int32_t kKindBox = 5;
 
+// Tool codes of the editor.
+constexpr int32_t kToolSelect = 0;
+constexpr int32_t kToolText = 1;
+constexpr int32_t kToolRect = 2;
+constexpr int32_t kToolEllipse = 3;
+constexpr int32_t kToolScale = 4;
+constexpr int32_t kToolRotate = 6;
+constexpr int32_t kToolScroll = 9;
+
 // Colours are 0x00BBGGRR.
 constexpr uint32_t kColorWhite = 0x00FFFFFF;
 constexpr uint32_t kColorBlue = 0x00FF0000;

@@ -11,20 +11,40 @@ bool safeAssert(bool cond, const char* what);
 /// @brief Replaces the reporting (nullptr: log to standard error only).
 void setSafeAssertHandler(std::function<void(const char*)> handler);
 
-/// @brief A hook that reports a wiring fault when it is called before being set, then returns
-/// a default value.
+/// A hook that reports a wiring fault when it is called before being set, then returns a
+/// default value.
+template <class R, class... A>
+struct UnwiredHook {
+    const char* name;
+    R fallback;
+    R operator()(A...) const
+    {
+        safeAssert(false, name);
+        return fallback;
+    }
+};
+template <class... A>
+struct UnwiredHook<void, A...> {
+    const char* name;
+    void operator()(A...) const { safeAssert(false, name); }
+};
+
 template <class R, class... A>
 std::function<R(A...)> unwired(const char* name, R fallback = R())
 {
-    return [name, fallback](A...) {
-        safeAssert(false, name);
-        return fallback;
-    };
+    return UnwiredHook<R, A...>{name, fallback};
 }
 template <class... A>
 std::function<void(A...)> unwiredVoid(const char* name)
 {
-    return [name](A...) { safeAssert(false, name); };
+    return UnwiredHook<void, A...>{name};
+}
+
+/// @brief Whether a hook still holds its unwired default.
+template <class R, class... A>
+bool isUnwired(const std::function<R(A...)>& f)
+{
+    return f.template target<UnwiredHook<R, A...>>() != nullptr;
 }
 
 } // namespace qv

@@ -6,6 +6,7 @@
 #include "QorDef.h"
 #include "QorIO.h"
 #include "WorkFolder.h"
+#include <QPoint>
 #include <QRect>
 #include <functional>
 
@@ -63,6 +64,15 @@ public:
     // --- items ---
     TItemList items;           // element 0 is the scratch element
     bool anySelected = false;
+
+    // --- editing state shared by the tools, the overlay and the panels ---
+    int32_t currentTool = 0;   // kToolSelect, ...
+    QPoint pressPoint;         // pixels from the canvas origin at the last press
+    QPoint pointerPoint;       // pixels from the canvas origin, latest
+    bool buttonDown = false;
+    bool freshSelect = true;   // the last press selected an unselected item: no move on release
+    bool bandArmed = false;    // the last press hit empty canvas: the release may select by band
+    bool ctrlReleased = true;  // no Ctrl key is held
     int itemCount() const { return int(items.size()) - 1; }
 
     void addItem();

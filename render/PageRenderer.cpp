@@ -4,6 +4,7 @@
 #include "Numbers.h"
 #include "SolidFill.h"
 #include <QPainter>
+#include <QScopeGuard>
 
 namespace qv {
 
@@ -141,6 +142,15 @@ void PageRenderer::paintPageBase(int target)
 void PageRenderer::MPaint(int target)
 {
     const int32_t savedPage = doc.currentPage;
+    // Only the editor's own paint moves the canvas origin that the editing tools work from.
+    const QPoint savedOrigin(st.originX, st.originY);
+    const auto restore = qScopeGuard([&] {
+        doc.currentPage = savedPage;
+        if (target != kTargetEditor) {
+            st.originX = savedOrigin.x();
+            st.originY = savedOrigin.y();
+        }
+    });
     if (target == kTargetEditor)
         fitBackBuffer();
     QImage* canvas = targetCanvas(target);
@@ -165,7 +175,6 @@ void PageRenderer::MPaint(int target)
         QPainter p(canvas);
         drawOverlay(p);
     }
-    doc.currentPage = savedPage;
 }
 
 } // namespace qv

@@ -1,6 +1,7 @@
 #pragma once
 // A main window built on a scripted platform and scripted dialogs, in a fresh base directory.
 #include "FakePlatform.h"
+#include "HookRecorder.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
 #include "Unit1.h"
@@ -21,6 +22,7 @@ class FormTest : public testing::Test {
 protected:
     FakePlatform fakePlatform;
     ScriptedDialogs script;
+    HookRecorder hooks;   // panels not built in this window record their calls
     std::unique_ptr<TForm1> form;   // declared last: destroyed before the seams it uses
 
     void SetUp() override
@@ -32,6 +34,7 @@ protected:
     TForm1& makeForm(bool withDocument = true)
     {
         form = std::make_unique<TForm1>(baseDir());
+        hooks.install(form->state);
         if (withDocument)
             form->createDocument();
         return *form;
