@@ -9,6 +9,7 @@
 #include "PaintBox.h"
 #include "Pause.h"
 #include "Platform.h"
+#include "PropertyPanel.h"
 #include "Unit2.h"
 #include <QAbstractScrollArea>
 #include <QComboBox>
@@ -39,6 +40,7 @@ TForm1::TForm1(const QString& baseDirectory, QWidget* parent)
     buildLayout();
     wireBusyHooks();
     wireWindowHooks();
+    setUpPropertyPanel();
 
     const QSize start(kStartWidth, kStartHeight);
     if (const QScreen* desk = QGuiApplication::primaryScreen())

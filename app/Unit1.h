@@ -13,6 +13,7 @@ class QAbstractScrollArea;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QMenu;
 class QPainter;
 class QProgressBar;
 class QScrollArea;
@@ -22,6 +23,10 @@ class QToolBar;
 namespace qv {
 
 class PageRenderer;
+class PropertyPanel;
+class Tmoji;
+struct TextDialogValues;
+enum class AlignCommand;
 class TForm2;
 class TPaintBox;
 
@@ -119,6 +124,15 @@ public:
     QFrame* PanelPBar = nullptr;
     QProgressBar* PBar = nullptr;
 
+    // --- property panel, alignment menu and text entry dialog (PropertyPanelWiring.cpp) ---
+    std::unique_ptr<PropertyPanel> propertyPanel;
+    QMenu* PopupMenu1 = nullptr;
+    Tmoji* moji = nullptr;
+    /// @brief Runs one alignment or distribution command on the selection and repaints.
+    void alignCommand(AlignCommand command);
+    /// @brief The modal text entry dialog, for the dialogs seam.
+    bool runTextDialog(TextDialogValues& values);
+
     ImageButton stepSentaku, stepDesign, stepPrint;
     ImageButton linkHelp, linkDownload, linkExit, linkSave, linkOtoiawase, linkImport;
     std::array<ImageButton, 4> menuButtons;   // Palm, Cedar, Maple, Reed
@@ -145,6 +159,7 @@ private:
     void buildBusyPanel();
     void wireBusyHooks();
     void wireWindowHooks();
+    void setUpPropertyPanel();
     void setHourglass(bool on);
     void warnIfLowDisk();
     bool createWorkFolder();

@@ -1,4 +1,5 @@
 #include "EditFixture.h"
+#include "FaceList.h"
 #include "PanelRules.h"
 #include "PointSizes.h"
 
@@ -180,6 +181,18 @@ TEST_F(PanelRules, LowResolutionMarkBelow150Ppi)
     EXPECT_DOUBLE_EQ(*selectedPhotoPpi(doc), 151.0);
     item(coarse).selected = true;
     EXPECT_EQ(lowResolutionWarning(doc), "解像度が低いため、印刷が粗くなる可能性があります(約 149 ppi)");
+}
+
+} // namespace
+} // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+TEST(FaceList, OffersEachFaceOnceWithoutVerticalVariants)
+{
+    EXPECT_EQ(offeredFaces({"IPAPGothic", "@IPAPGothic", "IPAGothic", "@Noto Sans CJK JP"}, {"ＭＳ Ｐゴシック", "IPAGothic"}),
+              QStringList({"IPAGothic", "IPAPGothic", "ＭＳ Ｐゴシック"}));
 }
 
 } // namespace
