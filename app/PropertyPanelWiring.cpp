@@ -15,7 +15,7 @@ void TForm1::setUpPropertyPanel()
 {
     const auto panel = [this](const char* name) { return tool->findChild<QFrame*>(QLatin1String(name)); };
     propertyPanel = std::make_unique<PropertyPanel>(
-        PropertyPanel::Places{ToolBar2, panel("Panel1"), panel("Panel3"), panel("Panel4"), panel("Panel5")});
+        PropertyPanel::Places{panel("Panel1"), panel("Panel3"), panel("Panel4"), panel("Panel5")});
     propertyPanel->document = [this] { return Form2.get(); };
     propertyPanel->view = [this] { return renderer.get(); };
     propertyPanel->repaint = [this] {

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QRegularExpressionValidator>
-#include <QToolBar>
 #include <QToolButton>
 
 namespace qv {
@@ -20,7 +19,7 @@ namespace qv {
 namespace {
 
 constexpr int kMaxDigits = 11;
-constexpr int kFieldWidth = 44;
+constexpr int kFieldWidth = 40;
 
 QColor qcolor(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 uint32_t colourValue(const QColor& c) { return rgbColor(c.red(), c.green(), c.blue()); }
@@ -92,7 +91,7 @@ PropertyPanel::PropertyPanel(const Places& places)
     buildPlace(places.place);
     buildSize(places.size);
     buildColour(places.colour);
-    buildText(places.bar, places.text);
+    buildText(places.text);
     wire();
     rebuildFontList();
 }
@@ -123,7 +122,7 @@ QComboBox* PropertyPanel::sizeBox(QWidget* parent, const char* name, const QStri
     box->lineEdit()->setMaxLength(kMaxDigits);
     box->setCurrentIndex(-1);
     box->setEditText(initial);
-    box->setFixedWidth(52);
+    box->setFixedWidth(50);
     box->lineEdit()->installEventFilter(this);
     return box;
 }
@@ -186,39 +185,39 @@ void PropertyPanel::buildColour(QFrame* panel)
     for (const NamedColour& nc : kColours)
         ColorBox1->addItem(swatch(nc.value), QString::fromUtf8(nc.name), QVariant::fromValue<uint>(nc.value));
     ColorBox1->setCurrentIndex(-1);
+    ColorBox1->setFixedWidth(96);
     r->addWidget(ColorBox1);
+    r->addWidget(caption(panel, QStringLiteral(" 行間 ")));
+    cmbRowInterval = sizeBox(panel, "cmbRowInterval", QStringLiteral("57"), QStringLiteral("行間"));
+    r->addWidget(cmbRowInterval);
     auto* r2 = row(c);
     r2->addWidget(caption(panel, QStringLiteral("フォント")));
     cmbFont = named<QComboBox>(panel, "cmbFont", QStringLiteral("フォント"));
     cmbFont->setFixedWidth(110);
-    cmbFont->setEnabled(false);
     r2->addWidget(cmbFont);
     cmbFontSize = sizeBox(panel, "cmbFontSize", QStringLiteral("10"), QStringLiteral("文字の大きさ"));
-    cmbFontSize->setEnabled(false);
     r2->addWidget(cmbFontSize);
+    for (QWidget* w : std::initializer_list<QWidget*>{cmbFont, cmbFontSize, cmbRowInterval})
+        w->setEnabled(false);
 }
 
-void PropertyPanel::buildText(QToolBar* bar, QFrame* panel)
+void PropertyPanel::buildText(QFrame* panel)
 {
     auto* c = column(panel);
     auto* r = row(c);
-    r->addWidget(caption(panel, QStringLiteral(" 行間 ")));
-    cmbRowInterval = sizeBox(panel, "cmbRowInterval", QStringLiteral("57"), QStringLiteral("行間"));
-    cmbRowInterval->setEnabled(false);
-    r->addWidget(cmbRowInterval);
+    r->addWidget(caption(panel, QStringLiteral(" 文字方向 ")));
+    tlbTextYoko = button(panel, "tlbTextYoko", QStringLiteral("横"), QStringLiteral("横書き"));
+    tlbTextTate = button(panel, "tlbTextTate", QStringLiteral("縦"), QStringLiteral("縦書き"));
+    r->addWidget(tlbTextYoko);
+    r->addWidget(tlbTextTate);
     r->addStretch(1);
-
-    bar->addWidget(caption(bar, QStringLiteral(" 文字方向 ")));
-    tlbTextYoko = button(bar, "tlbTextYoko", QStringLiteral("横"), QStringLiteral("横書き"));
-    tlbTextTate = button(bar, "tlbTextTate", QStringLiteral("縦"), QStringLiteral("縦書き"));
-    bar->addWidget(tlbTextYoko);
-    bar->addWidget(tlbTextTate);
-    bar->addWidget(caption(bar, QStringLiteral("  文字揃え ")));
-    tlbTextLeft = button(bar, "tlbTextLeft", QStringLiteral("頭"), QStringLiteral("頭揃え"));
-    tlbTextCenter = button(bar, "tlbTextCenter", QStringLiteral("中"), QStringLiteral("中央揃え"));
-    tlbTextRight = button(bar, "tlbTextRight", QStringLiteral("後"), QStringLiteral("後揃え"));
+    auto* r2 = row(c);
+    r2->addWidget(caption(panel, QStringLiteral("  文字揃え ")));
+    tlbTextLeft = button(panel, "tlbTextLeft", QStringLiteral("頭"), QStringLiteral("頭揃え"));
+    tlbTextCenter = button(panel, "tlbTextCenter", QStringLiteral("中"), QStringLiteral("中央揃え"));
+    tlbTextRight = button(panel, "tlbTextRight", QStringLiteral("後"), QStringLiteral("後揃え"));
     for (QToolButton* b : {tlbTextLeft, tlbTextCenter, tlbTextRight})
-        bar->addWidget(b);
+        r2->addWidget(b);
 }
 
 void PropertyPanel::wire()

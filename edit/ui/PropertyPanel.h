@@ -9,7 +9,6 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QToolBar;
 class QToolButton;
 class QWidget;
 
@@ -17,9 +16,8 @@ namespace qv {
 
 class PropertyPanel : public QObject {
 public:
-    /// Where the controls go: a tool bar and four panels of the window's tool area.
+    /// Where the controls go: four panels of the window's tool area.
     struct Places {
-        QToolBar* bar;
         QFrame* place;
         QFrame* size;
         QFrame* colour;
@@ -61,7 +59,7 @@ private:
     void buildPlace(QFrame* panel);
     void buildSize(QFrame* panel);
     void buildColour(QFrame* panel);
-    void buildText(QToolBar* bar, QFrame* panel);
+    void buildText(QFrame* panel);
     QLineEdit* field(QWidget* parent, const char* name, bool signedInput, int maxLength, const QString& description);
     QComboBox* sizeBox(QWidget* parent, const char* name, const QString& initial, const QString& description);
     QToolButton* button(QWidget* parent, const char* name, const QString& glyph, const QString& description);

@@ -183,3 +183,28 @@ TEST_F(PanelForm, TextDialogExchangesItsValues)
     d.Label3Click();
     EXPECT_EQ(script.messages, QStringList(2, "message: 文字の大きさを入力してください。"));
 }
+
+TEST_F(PanelForm, TextControlsOfOneTextItem)
+{
+    TForm1& f = open();
+    TForm2& doc = *f.Form2;
+    doc.addText(0, 0, "文字");
+    f.state.window.refreshPropertyPanel();
+    auto* size = find<QComboBox>("cmbFontSize");
+    ASSERT_TRUE(size->isEnabled());
+    EXPECT_EQ(size->currentText(), "10");
+    size->lineEdit()->selectAll();
+    QTest::keyClicks(size->lineEdit(), "9");
+    QTest::keyClick(size->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(doc.items[1].fontSize, 32);
+    size->setCurrentIndex(4);   // the entry 12 picked from the list
+    emit size->activated(4);
+    EXPECT_EQ(doc.items[1].fontSize, 42);
+
+    const int32_t w = doc.items[1].width, h = doc.items[1].height;
+    find<QToolButton>("tlbTextTate")->click();
+    EXPECT_EQ(doc.items[1].fontName, "@ＭＳ Ｐゴシック");
+    EXPECT_EQ(QList<int>({doc.items[1].width, doc.items[1].height}), QList<int>({h, w}));
+    find<QToolButton>("tlbTextRight")->click();
+    EXPECT_EQ(doc.items[1].textAlign, 3);
+}
