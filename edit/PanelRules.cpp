@@ -11,6 +11,17 @@ namespace {
 
 QString num(int64_t v) { return QString::number(v); }
 
+/// What the fields show for one item: whole millimetres of its unturned box on the page.
+struct Shown {
+    int64_t x, y, width, height;
+};
+
+Shown shownMm(const TItemStatus& it, const PageRenderer& view)
+{
+    const QPoint corner = view.CnvPointToPage(it.centerX - nearest(it.width / 2.0), it.centerY - nearest(it.height / 2.0));
+    return {nearest(corner.x() / 10.0), nearest(corner.y() / 10.0), nearest(it.width / 10.0), nearest(it.height / 10.0)};
+}
+
 bool sameKindAll(const QVector<const TItemStatus*>& sel)
 {
     return std::all_of(sel.begin(), sel.end(), [&](const TItemStatus* it) { return it->kind == sel.front()->kind; });
@@ -53,6 +64,10 @@ Field parse(const QString& text, int64_t lo, int64_t hi)
     return f;
 }
 
+/// A field that still shows what the item holds leaves the item as it is: confirming one
+/// field must not round the others' exact values to whole millimetres or points.
+bool changes(const Field& f, int64_t shown) { return !f.empty && f.value != shown; }
+
 struct ParsedFields {
     Field x, y, width, height, angle, size, spacing;
     bool bad() const
@@ -82,7 +97,7 @@ ParsedFields parseAll(const PanelFields& f)
 
 void applyTextSettings(TItemStatus& it, const PanelFields& f, const ParsedFields& p)
 {
-    if (!p.size.empty)
+    if (changes(p.size, unitsToPoints(it.fontSize)))
         it.fontSize = pointsToUnits(double(p.size.value));
     bool vertical = isVerticalFace(it.fontName);
     QString face = faceOf(it.fontName);
@@ -93,7 +108,7 @@ void applyTextSettings(TItemStatus& it, const PanelFields& f, const ParsedFields
     it.fontName = vertical ? QLatin1Char('@') + face : face;
     if (f.align != AlignButton::None)
         it.textAlign = alignCode(f.align, vertical);
-    if (!p.spacing.empty)
+    if (changes(p.spacing, unitsToPoints(it.lineSpacing)))
         it.lineSpacing = pointsToUnits(double(p.spacing.value));
 }
 
@@ -136,12 +151,12 @@ std::optional<PanelFields> readPanel(const TForm2& doc, const PageRenderer& view
     f.sizeEnabled = !anyText;
     if (sel.size() == 1) {
         const TItemStatus& it = *sel.front();
-        const QPoint corner = view.CnvPointToPage(it.centerX - nearest(it.width / 2.0), it.centerY - nearest(it.height / 2.0));
-        f.x = num(nearest(corner.x() / 10.0));
-        f.y = num(nearest(corner.y() / 10.0));
+        const Shown shown = shownMm(it, view);
+        f.x = num(shown.x);
+        f.y = num(shown.y);
         if (!anyText) {
-            f.width = num(nearest(it.width / 10.0));
-            f.height = num(nearest(it.height / 10.0));
+            f.width = num(shown.width);
+            f.height = num(shown.height);
         }
         f.angle = num(it.angle);
         f.color = it.color;
@@ -165,15 +180,16 @@ ApplyOutcome applyPanel(TForm2& doc, const PageRenderer& view, const PanelFields
         TItemStatus& it = doc.items[i];
         if (!it.selected)
             continue;
+        const Shown shown = shownMm(it, view);
         const QPoint centre = view.CnvPointToOrg(nearest(it.width / 2.0) + int32_t(p.x.value * 10),
                                                  nearest(it.height / 2.0) + int32_t(p.y.value * 10));
-        if (!p.x.empty)
+        if (changes(p.x, shown.x))
             it.centerX = centre.x();
-        if (!p.y.empty)
+        if (changes(p.y, shown.y))
             it.centerY = centre.y();
-        if (!p.width.empty && it.kind != kKindText)
+        if (changes(p.width, shown.width) && it.kind != kKindText)
             it.width = int32_t(p.width.value * 10);
-        if (!p.height.empty && it.kind != kKindText)
+        if (changes(p.height, shown.height) && it.kind != kKindText)
             it.height = int32_t(p.height.value * 10);
         if (!p.angle.empty)
             it.angle = int32_t(p.angle.value);

@@ -52,7 +52,7 @@ TEST_F(PanelForm, WidthTypedIntoThePanelResizesTheRectangleOnTheCanvas)
     TForm1& f = open();
     TForm2& doc = *f.Form2;
     doc.shapeColor = kRed;
-    doc.addRect(QRect(-20, -10, 40, 30), true);
+    doc.addRect(QRect(120, -10, 40, 30), true);   // clear of the spine and the guides
     f.state.window.refreshPropertyPanel();
     type("edtWidth", "50");
 
@@ -68,7 +68,7 @@ TEST_F(PanelForm, WidthTypedIntoThePanelResizesTheRectangleOnTheCanvas)
         --left;
     while (right + 1 < f.backBuffer.width() && f.backBuffer.pixelColor(right + 1, y) == QColor(Qt::red))
         ++right;
-    EXPECT_NEAR(right - left + 1, 500 * doc.amp(), 1.0);
+    EXPECT_NEAR(right - left, 500 * doc.amp(), 1.0);   // from the first to the last pixel of the box
 }
 
 TEST_F(PanelForm, MixedSelectionShowsEmptyFieldsAndTakesAPlaceForAll)

@@ -197,3 +197,28 @@ TEST(FaceList, OffersEachFaceOnceWithoutVerticalVariants)
 
 } // namespace
 } // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+TEST_F(PanelRules, FieldsStillShowingTheItemsValuesKeepTheExactValues)
+{
+    const int rect = add(kKindRect, 153, 0, 304, 196);
+    PanelFields f = *readPanel(doc, view);
+    f.angle = "15";
+    applyPanel(doc, view, f);
+    EXPECT_EQ(QList<int>({item(rect).centerX, item(rect).centerY, item(rect).width, item(rect).height, item(rect).angle}),
+              QList<int>({153, 0, 304, 196, 15}));
+
+    item(rect).selected = false;
+    const int text = add(kKindText, 0, 0, 300, 37);
+    item(text).fontSize = 37;   // 10.5 pt, shown as 10
+    f = *readPanel(doc, view);
+    f.direction = Direction::Vertical;
+    applyPanel(doc, view, f);
+    EXPECT_EQ(item(text).fontSize, 37);
+    EXPECT_EQ(item(text).fontName, "@ＭＳ Ｐゴシック");
+}
+
+} // namespace
+} // namespace qv::test
