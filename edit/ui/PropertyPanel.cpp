@@ -107,6 +107,7 @@ QLineEdit* PropertyPanel::field(QWidget* parent, const char* name, bool signedIn
     e->setMaxLength(maxLength);
     e->setText(QStringLiteral("0"));
     e->setFixedWidth(kFieldWidth);
+    e->setEnabled(false);   // until the first selection is shown
     e->installEventFilter(this);
     return e;
 }
@@ -186,6 +187,7 @@ void PropertyPanel::buildColour(QFrame* panel)
         ColorBox1->addItem(swatch(nc.value), QString::fromUtf8(nc.name), QVariant::fromValue<uint>(nc.value));
     ColorBox1->setCurrentIndex(-1);
     ColorBox1->setFixedWidth(96);
+    ColorBox1->setEnabled(false);
     r->addWidget(ColorBox1);
     r->addWidget(caption(panel, QStringLiteral(" 行間 ")));
     cmbRowInterval = sizeBox(panel, "cmbRowInterval", QStringLiteral("57"), QStringLiteral("行間"));

@@ -5,12 +5,14 @@
 #include "PointSizes.h"
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTimer>
 
 namespace qv {
 
@@ -50,7 +52,8 @@ Tmoji::Tmoji(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindow
     setPalette(pal);
     setAutoFillBackground(true);
     CheckBox1->setStyleSheet(QStringLiteral("QCheckBox { background: rgb(201,201,201); }"));
-    Label1->setStyleSheet(QStringLiteral("QLabel { background: white; color: rgb(128,128,128); }"));
+    Label1->setStyleSheet(QStringLiteral("QLabel { background: white; color: rgb(128,128,128); }"
+                                         "QLabel:hover { background: rgb(128,128,192); color: white; }"));
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -84,6 +87,7 @@ void Tmoji::build()
     grid->addWidget(CheckBox1, 3, 0);
     Label1 = named<QLabel>(this, "Label1", QStringLiteral("フォントの変更"));
     Label1->setText(QStringLiteral("フォントの変更"));
+    Label1->installEventFilter(this);   // a click on the face opens the face list
     grid->addWidget(Label1, 3, 1);
     ComboBox1 = named<QComboBox>(this, "ComboBox1", QStringLiteral("フォント"));
     grid->addWidget(ComboBox1, 3, 2, 1, 2);
@@ -106,9 +110,18 @@ void Tmoji::build()
     connect(Label_0, &QPushButton::clicked, this, [this] { done(No); });
 }
 
+bool Tmoji::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Label1 && event->type() == QEvent::MouseButtonPress)
+        ComboBox1->showPopup();
+    return QDialog::eventFilter(watched, event);
+}
+
 bool Tmoji::run(TextDialogValues& values)
 {
     FormActivate(values);
+    // The text field takes the focus once the dialog is on screen (a hidden one cannot).
+    QTimer::singleShot(0, Memo, [this] { Memo->setFocus(); });
     if (exec() != Yes)
         return false;
     values = working;

@@ -40,6 +40,9 @@ public:
     QPushButton* Label3;     // OK
     QPushButton* Label_0;    // cancel
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     TextDialogValues working;
     bool loading = false;

@@ -100,6 +100,8 @@ TEST_F(PanelForm, MixedSelectionShowsEmptyFieldsAndTakesAPlaceForAll)
 TEST_F(PanelForm, KnowsWhenAFieldHasTheFocus)
 {
     TForm1& f = open();
+    f.Form2->addText(0, 0, "文字");   // a text item enables the size boxes too
+    f.state.window.refreshPropertyPanel();
     showForm();
     f.activateWindow();
     for (const char* name : {"edtAngle", "cmbRowInterval"}) {
