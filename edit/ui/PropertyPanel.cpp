@@ -392,9 +392,12 @@ void PropertyPanel::applyPropertyPanel()
 {
     TForm2* doc = document();
     PageRenderer* v = view();
-    if (!doc || !v || !doc->anySelected)
+    // A message box shown while applying takes the focus from the field; that must not apply again.
+    if (!doc || !v || !doc->anySelected || applying)
         return;
+    applying = true;
     const ApplyOutcome out = applyPanel(*doc, *v, fields());
+    applying = false;
     if (out.applied)
         repaint();
     // Every field shows what the items now hold, also after a refused or held value.

@@ -56,6 +56,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool applying = false;
+
     void buildPlace(QFrame* panel);
     void buildSize(QFrame* panel);
     void buildColour(QFrame* panel);
