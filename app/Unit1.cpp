@@ -11,6 +11,7 @@
 #include "SelectionOverlay.h"
 #include "Pause.h"
 #include "Platform.h"
+#include "PropertyPanel.h"
 #include "Unit2.h"
 #include <QAbstractScrollArea>
 #include <QComboBox>
@@ -42,6 +43,7 @@ TForm1::TForm1(const QString& baseDirectory, QWidget* parent)
     wireBusyHooks();
     wireWindowHooks();
     wireSteps();
+    setUpPropertyPanel();
 
     const QSize start(kStartWidth, kStartHeight);
     if (const QScreen* desk = QGuiApplication::primaryScreen())

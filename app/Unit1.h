@@ -16,6 +16,7 @@ class QToolButton;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QMenu;
 class QPainter;
 class QProgressBar;
 class QScrollArea;
@@ -28,6 +29,10 @@ class EditorCore;
 struct ChangeSet;
 struct PointerInput;
 class PageRenderer;
+class PropertyPanel;
+class Tmoji;
+struct TextDialogValues;
+enum class AlignCommand;
 class TForm2;
 class TPaintBox;
 
@@ -153,6 +158,15 @@ public:
     QFrame* PanelPBar = nullptr;
     QProgressBar* PBar = nullptr;
 
+    // --- property panel, alignment menu and text entry dialog (PropertyPanelWiring.cpp) ---
+    std::unique_ptr<PropertyPanel> propertyPanel;
+    QMenu* PopupMenu1 = nullptr;
+    Tmoji* moji = nullptr;
+    /// @brief Runs one alignment or distribution command on the selection and repaints.
+    void alignCommand(AlignCommand command);
+    /// @brief The modal text entry dialog, for the dialogs seam.
+    bool runTextDialog(TextDialogValues& values);
+
     ImageButton stepSentaku, stepDesign, stepPrint;
     ImageButton linkHelp, linkDownload, linkExit, linkSave, linkOtoiawase, linkImport;
     std::array<ImageButton, 4> menuButtons;   // Palm, Cedar, Maple, Reed
@@ -185,6 +199,7 @@ private:
     PointerInput pointerInput(QMouseEvent* e, bool dbl = false) const;
     void wireBusyHooks();
     void wireWindowHooks();
+    void setUpPropertyPanel();
     void setHourglass(bool on);
     void warnIfLowDisk();
     bool createWorkFolder();

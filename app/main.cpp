@@ -41,7 +41,7 @@ int main(int argc, char* argv[])
 
     qv::TForm1 form(baseDirectory);
     form.createDocument();
-    // The text entry dialog is created here once it exists.
+    widgetDialogs.runTextDialog = [&form](qv::TextDialogValues& values) { return form.runTextDialog(values); };
     const QStringList args = QApplication::arguments();
     if (args.size() > 1)
         form.startupProject = args.at(1);

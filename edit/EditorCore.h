@@ -94,7 +94,6 @@ private:
     void selectToolClick();
     int hitItemAt(QPoint rel, bool& textEdited, const PointerInput& in);
     void editTextInPlace(int index);
-    void applyTextDialog(TItemStatus& it, const struct TextDialogValues& v);
     void pressOnItem(int hit, const PointerInput& in);
     void pressOnEmpty();
     bool refuseRotation();

@@ -3,6 +3,7 @@
 #include "EditorCore.h"
 #include "Numbers.h"
 #include "SelectionGeometry.h"
+#include "TextExchange.h"
 #include "Unit2.h"
 #include <cmath>
 
@@ -72,45 +73,15 @@ void applyRotation(TForm2& doc, double delta)
 void EditorCore::editTextInPlace(int index)
 {
     doc.notSelect();
-    TItemStatus& it = doc.items[index];
-    it.selected = true;
+    doc.items[index].selected = true;
     doc.anySelected = true;
     st.view.textDialogOpened = true;
-    TextDialogValues v;
-    v.editing = true;
-    v.dialogText = it.text;
-    v.dialogVertical = it.fontName.startsWith(QLatin1Char('@'));
-    v.dialogFace = v.dialogVertical ? it.fontName.mid(1) : it.fontName;
-    v.dialogLineSpacing = it.lineSpacing;
-    v.dialogCharSize =
-        nearest((v.dialogVertical ? it.width : it.height) - double(it.lineSpacing) * (it.lineCount - 1));
-    v.directionToggled = false;
+    TextDialogValues v = textDialogValuesFor(doc.items[index]);
     // The press ends in a modal dialog: the release that follows belongs to it.
     doc.buttonDown = false;
-    if (dialogs().textEntry(v)) {
-        if (v.dialogText.isEmpty()) {
-            doc.deleteItem();
-        } else {
-            applyTextDialog(doc.items[index], v);
-            pending.properties = true;
-        }
-    }
+    if (dialogs().textEntry(v) && applyTextDialogValues(doc, index, v))
+        pending.properties = true;
     pending.canvas = pending.thumbnail = true;
-}
-
-void EditorCore::applyTextDialog(TItemStatus& it, const TextDialogValues& v)
-{
-    it.text = v.dialogText;
-    it.lineSpacing = v.dialogLineSpacing;
-    it.fontSize = v.dialogCharSize;
-    it.fontName = v.dialogVertical ? QStringLiteral("@") + v.dialogFace : v.dialogFace;
-    if (v.directionToggled)
-        std::swap(it.width, it.height);
-    bool vertical = v.dialogVertical;
-    if (it.angle != 0 && it.angle != 180)
-        vertical = !vertical;
-    // The next drawing fits the box to the new lines.
-    (vertical ? it.width : it.height) = it.lineSpacing * (it.lineCount - 1) + v.dialogCharSize;
 }
 
 } // namespace qv

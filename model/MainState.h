@@ -44,7 +44,8 @@ struct WindowHooks {
     std::function<void()> maskPanelButtons = unwiredVoid("maskPanelButtons"); // raise and disable direction and alignment buttons
     std::function<void()> clearFontSizeChoice = unwiredVoid("clearFontSizeChoice"); // no entry chosen in cmbFontSize
     std::function<bool()> propertyFieldFocused = unwired<bool>("propertyFieldFocused"); // a size, place, angle or font-size field has the focus
-    std::function<void(bool)> attachAlignMenu = unwiredVoid<bool>("attachAlignMenu"); // the alignment pop-up menu on PBMain
+    // alignment pop-up menu: given to the canvas when a press hits an item, taken away otherwise
+    std::function<void(bool on)> attachAlignMenu = unwiredVoid<bool>("attachAlignMenu");
     // page navigator
     std::function<void()> rebuildNavigator = unwiredVoid("rebuildNavigator"); // for the current book type; sets the start page
     std::function<void(int pageNo, bool on)> selectPageRect = unwiredVoid<int, bool>("selectPageRect");
