@@ -115,6 +115,9 @@ void TForm1::setUpThumbCache()
 void TForm1::FormActivate()
 {
     update();
+    // Fonts installed while the program ran appear in the face lists.
+    if (propertyPanel)
+        propertyPanel->rebuildFontList();
     if (activatedOnce)
         return;
     activatedOnce = true;
@@ -132,7 +135,6 @@ void TForm1::FormActivate()
         ChangeMenu(9);
         setWorkingBorder(false);
     }
-    // The font list of the property panel is filled here once that panel exists.
 }
 
 void TForm1::restoreOrStartEmpty()

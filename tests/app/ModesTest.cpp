@@ -1,0 +1,138 @@
+// The working steps on the real window: book-type choice, step buttons and their guards, the
+// book-type conversion, the canvas and keys forwarded to the editor.
+#include "EditorCore.h"
+#include "FormFixture.h"
+#include "PaintBox.h"
+#include "QorIO.h"
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+namespace qv::test {
+namespace {
+
+class Modes : public FormTest {
+protected:
+    TForm1& open(const char* type = "Palm")
+    {
+        makeForm();
+        showForm();
+        QTest::mouseClick(find<QLabel>(QByteArray("lblMenu") + type), Qt::LeftButton);
+        return *form;
+    }
+    void clickStep(const char* label) { QTest::mouseClick(find<QLabel>(label), Qt::LeftButton); }
+    int mode() const { return form->Form2->menuMode; }
+    static bool samePicture(const QLabel* image, const QPixmap& p) { return image->pixmap().toImage() == p.toImage(); }
+};
+
+TEST_F(Modes, ChoosingATypeWritesTheBookAndOpensPhotoSelection)
+{
+    open();
+    EXPECT_EQ(mode(), 7);
+    for (int p = 0; p < kPageFolderCount; ++p)
+        EXPECT_TRUE(QFileInfo(work() + QString::number(p) + "/qor.dat").isFile()) << p;
+    EXPECT_TRUE(form->imgFrame1->isVisible());
+    EXPECT_FALSE(form->cmbVersion->isVisible());
+    EXPECT_FALSE(form->pnlTopMenu->isVisible());
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+TEST_F(Modes, StepButtonsSwitchAndTheCurrentOneIgnoresTheMouse)
+{
+    open();
+    // The current step keeps its active picture under the mouse and on a click.
+    QLabel* photos = find<QLabel>("LabelH2");
+    const QPixmap active = form->stepSentaku.list->pictures.at(kPictureHover);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(photos, &leave);
+    EXPECT_TRUE(samePicture(form->stepSentaku.image, active));
+    clickStep("LabelH2");
+    EXPECT_EQ(mode(), 7);
+
+    clickStep("LabelH3");
+    EXPECT_EQ(mode(), 8);
+    EXPECT_TRUE(form->PBMain->isVisible());
+    EXPECT_TRUE(form->cmbVersion->isEnabled());
+
+    hooks.printerCheck = PrintHooks::NoPrinter;
+    clickStep("LabelH4");
+    hooks.printerCheck = PrintHooks::PrinterError;
+    clickStep("LabelH4");
+    EXPECT_EQ(mode(), 8);
+    EXPECT_EQ(script.messages, QStringList({"message: プリンタがインストールされていません", "message: プリンタエラー"}));
+
+    hooks.printerCheck = PrintHooks::Ready;
+    hooks.printerChosen = false;   // the first preview runs once without the automatic paper
+    clickStep("LabelH4");
+    EXPECT_EQ(mode(), 6);
+    EXPECT_EQ(hooks.count("PrintStart"), 2);
+    EXPECT_EQ(hooks.calls.filter("setAutoPaper").join(','), "setAutoPaper 0,setAutoPaper 1");
+    EXPECT_TRUE(form->prt->isVisible());
+    EXPECT_FALSE(form->cmbVersion->isEnabled());
+
+    clickStep("LabelH2");   // leaving printing clears the preview
+    EXPECT_EQ(mode(), 7);
+    EXPECT_EQ(hooks.count("leavePrinting"), 1);
+}
+
+TEST_F(Modes, ConversionScalesEveryPageAndBack)
+{
+    open();
+    clickStep("LabelH3");
+    TForm2& d = *form->Form2;
+    d.switchPage(3);
+    d.addText(0, 0, QStringLiteral("夏"));
+    d.items[1].centerX = 370;
+    d.PbfSave(-1);
+    for (const auto& [type, x] : {std::pair{"Cedar", 500}, std::pair{"Palm", 370}}) {
+        form->cmbVersion->setCurrentText(type);
+        form->cmbVersionCloseUp();
+        EXPECT_EQ(d.bookType, type);
+        d.switchPage(3);
+        ASSERT_EQ(d.itemCount(), 1);
+        EXPECT_EQ(d.items[1].centerX, x) << type;
+    }
+}
+
+TEST_F(Modes, CanvasGesturesAndKeysReachTheEditor)
+{
+    open();
+    clickStep("LabelH3");
+    TForm2& d = *form->Form2;
+    d.switchPage(3);
+    QWidget* canvas = form->PBMain;
+    const QPoint o = form->editor->origin();
+    QTest::mouseClick(find<QToolButton>("ToolButton2"), Qt::LeftButton);
+    QTest::mousePress(canvas, Qt::LeftButton, {}, o + QPoint(20, 20));
+    QTest::mouseMove(canvas, o + QPoint(60, 50));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, o + QPoint(60, 50));
+    ASSERT_EQ(d.itemCount(), 1);
+    EXPECT_EQ(d.items[1].kind, kKindRect);
+    EXPECT_TRUE(find<QToolButton>("ToolButton0")->isChecked());
+
+    // Select it, then an arrow key moves it by 1 mm even while an edit field has the focus,
+    // where typed characters still arrive.
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, o + QPoint(40, 35));
+    ASSERT_TRUE(d.items[1].selected);
+    auto* field = new QLineEdit(form->tool);
+    field->show();
+    field->setFocus();
+    const int32_t x = d.items[1].centerX;
+    QTest::keyClick(field, Qt::Key_Right);
+    QTest::keyClicks(field, "12");
+    EXPECT_EQ(d.items[1].centerX, x + 10);
+    EXPECT_EQ(field->text(), "12");
+    // In photo selection the keys belong to the controls.
+    clickStep("LabelH2");
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Home);
+    QTest::keyClick(field, Qt::Key_Delete);
+    EXPECT_EQ(field->text(), "2");
+    EXPECT_EQ(d.items[1].centerX, x + 10);
+}
+
+} // namespace
+} // namespace qv::test
