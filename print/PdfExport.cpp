@@ -83,8 +83,9 @@ bool exportPdf(PageRenderer& r, const QString& path, const QVector<int>& bookPag
             return false;
         }
         painter.drawImage(QPoint(0, 0), page);
+        ++done;
         if (progress)
-            progress(++done);
+            progress(done);
     }
     if (!painter.isActive() || !painter.end()) {
         *error = QStringLiteral("cannot write the PDF file");

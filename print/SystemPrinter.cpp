@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTimer>
+#include <cmath>
 
 namespace qv {
 
@@ -91,7 +92,10 @@ public:
     bool UserPaperSupported() override { return printer && info().supportsCustomPageSizes(); }
     void SetpaperExtent(int w, int h) override
     {
-        wanted = QPageSize(QSizeF(w / 10.0, h / 10.0), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+        // In whole points, rounded up: the printing service passes a custom size on in whole
+        // points and would otherwise cut up to a point off the sheet.
+        const auto points = [](int tenths) { return int(std::ceil(tenths / 254.0 * 72 - 1e-9)); };
+        wanted = QPageSize(QSize(points(w), points(h)), QString(), QPageSize::ExactMatch);
         pending = true;
     }
     void SetScale(int percent) override
