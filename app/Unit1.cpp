@@ -9,6 +9,7 @@
 #include "PaintBox.h"
 #include "Pause.h"
 #include "Platform.h"
+#include "PrintPanel.h"
 #include "Unit2.h"
 #include <QAbstractScrollArea>
 #include <QComboBox>
@@ -62,6 +63,7 @@ void TForm1::createDocument()
     setBackground(main, toQColor(Form2->canvasColor));
     SaveFile = [this] { return Form2->SaveFile(); };
     openProject = [this](const QString& path) { return Form2->LoadFile(path); };
+    connectPrintPanel();
 }
 
 void TForm1::FormCreate()

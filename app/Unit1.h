@@ -22,6 +22,8 @@ class QToolBar;
 namespace qv {
 
 class PageRenderer;
+class TPrintPanel;
+struct TPrintColumn;
 class TForm2;
 class TPaintBox;
 
@@ -93,6 +95,10 @@ public:
     void PBMainPaint(QPainter& p);
     void showHintStrip(int strip);
 
+    // --- the print step (PrintWiring.cpp) ---
+    std::unique_ptr<TPrintColumn> printColumn;
+    std::unique_ptr<TPrintPanel> printPanel;   // exists with the document; fills state.print
+
     // --- controls (names as the tests and later parts find them) ---
     QFrame* Qor_Panel = nullptr;
     QFrame* TopMenuPanel = nullptr;
@@ -140,6 +146,8 @@ private:
     QFrame* buildMainPanel();
     QFrame* buildToolArea();
     QFrame* buildPrintPanel();
+    QFrame* setUpPrintPanel();
+    void connectPrintPanel();
     QFrame* buildNavigator();
     void buildTopMenu();
     void buildBusyPanel();
