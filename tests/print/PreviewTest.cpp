@@ -1,5 +1,6 @@
 // The print step in the window with a scripted printer: the sheet layout, the preview picture
 // with its bands, marks and back side, and the messages of the flow.
+#include "CupsQueue.h"
 #include "FakePrinter.h"
 #include "FormFixture.h"
 #include "PrintPanel.h"
@@ -8,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 
 using namespace qv;
@@ -194,4 +196,27 @@ TEST_F(PrintStep, ChoosingAPaperByHandKeepsItForLaterPreviews)
     EXPECT_EQ(printer.paper, QSize(1480, 2100));
     form->state.print.PrintStart();
     EXPECT_EQ(printer.paper, QSize(1480, 2100)); // no automatic choice while a paper is shown
+}
+
+TEST_F(PrintStep, SettingsDialogAndPdfExportFromTheColumn)
+{
+    openPage(3, 2);
+    enterPrinting();
+    printer.scale = 80;
+    printer.dialogAnswer = false; // cancelled: nothing changes
+    panel().initLabelClick();
+    EXPECT_EQ(printer.scale, 80);
+    printer.dialogAnswer = true;
+    panel().initLabelClick();
+    EXPECT_EQ(printer.scale, 100);
+
+    const QString pdf = baseDir() + "book.pdf";
+    script.fileAnswers.push_back(pdf);
+    find<QPushButton>("btnPdfExport")->click();
+    EXPECT_EQ(pdfPageSizesMm(pdf).size(), 31);
+    EXPECT_EQ(form->Form2->currentPage, 3);
+    EXPECT_EQ(form->state.editSide, 2);
+    script.fileAnswers.push_back(baseDir() + "no/such/folder/book.pdf");
+    find<QPushButton>("btnPdfExport")->click();
+    EXPECT_EQ(script.messages.last(), "error: PDFを書き出せませんでした。");
 }
