@@ -31,6 +31,7 @@ protected:
         ASSERT_TRUE(names && names->contains(kTestQueue)) << "queue " << kTestQueue.toStdString() << " not listed";
         printer->SetIndex(int(names->indexOf(kTestQueue)));
         printer->SetResolution(300);
+        nameJobsForThisTest();
     }
 
     /// Puts a black rectangle of w x h (0.1 mm) with its centre at page-relative (x, y) on the

@@ -1,12 +1,15 @@
 // The CUPS queue and PDF measurements of the print tests.
 #include "CupsQueue.h"
 #include "TestEnv.h"
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace qv::test {
@@ -77,15 +80,25 @@ QStringList cupsOutputFiles()
     return files;
 }
 
+void nameJobsForThisTest()
+{
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    // Short and plain: the queue shortens and decorates long titles in its file names.
+    QString name = QString::fromLatin1(info->name());
+    name.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")));
+    QCoreApplication::setApplicationName(QStringLiteral("QvT") + name.left(20));
+}
+
 QStringList waitForCupsOutput(const QStringList& before, int count, int timeoutMs)
 {
     QElapsedTimer t;
     t.start();
     QStringList fresh;
+    const QString title = QCoreApplication::applicationName();
     do {
         fresh.clear();
         for (const QString& f : cupsOutputFiles())
-            if (!before.contains(f))
+            if (!before.contains(f) && QFileInfo(f).fileName().startsWith(title))
                 fresh << f;
         const bool idle = run("lpstat", {"-o", kTestQueue}).out.trimmed().isEmpty();
         if (fresh.size() >= count && idle)
@@ -93,7 +106,14 @@ QStringList waitForCupsOutput(const QStringList& before, int count, int timeoutM
         QThread::msleep(200);
     } while (t.elapsed() < timeoutMs);
     std::sort(fresh.begin(), fresh.end(), [](const QString& a, const QString& b) { return jobNumber(a) < jobNumber(b); });
-    return fresh;
+    QStringList moved;
+    for (const QString& f : fresh) {
+        const QString to = baseDir() + QFileInfo(f).fileName();
+        if (QFile::copy(f, to))
+            QFile::remove(f);
+        moved << to;
+    }
+    return moved;
 }
 
 QList<QSizeF> pdfPageSizesMm(const QString& pdf)

@@ -14,8 +14,12 @@ inline const QString kTestQueue = QStringLiteral("QorvaleTestPDF");
 QString ensureCupsQueue();
 /// @brief The PDF files in the queue's output folder now.
 QStringList cupsOutputFiles();
-/// @brief Waits until `count` new files beside `before` are complete and the queue is idle;
-/// the new files in job order (fewer when the time ran out).
+/// @brief Names the print jobs of the running test (the application's title, which the queue
+/// puts into its file names), so that tests running side by side keep their files apart.
+void nameJobsForThisTest();
+/// @brief Waits until `count` new files of this test's jobs beside `before` are complete and
+/// the queue is idle; moves them into the test's own folder and returns them in job order
+/// (fewer when the time ran out).
 QStringList waitForCupsOutput(const QStringList& before, int count, int timeoutMs = 60000);
 /// @brief The page sizes of a PDF file in millimetres (its media boxes, through pdfinfo).
 QList<QSizeF> pdfPageSizesMm(const QString& pdf);

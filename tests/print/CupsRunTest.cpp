@@ -39,6 +39,7 @@ TEST_F(FormTest, OddRunOfAPalmBookPrintsTheRightPagesOfIndexes1To15)
     printer.SetResolution(100); // enough to measure millimetres, and quick
 
     makeForm();
+    nameJobsForThisTest();
     TForm2& doc = *form->Form2;
     form->state.window.selectPageRect = [](int, bool) {};
     // Right page of index k: a black bar k x 5 mm wide; left pages: a bar 60 mm wide.
