@@ -59,7 +59,8 @@ public:
     QString PrinterName() override { return names.value(index); }
 
     bool CanSetPaperSize() override { return printer && !info().supportedPageSizes().isEmpty(); }
-    bool CanSetScale() override { return printer != nullptr; }
+    // The printing service scales nothing behind our back: the scale stays 100 %.
+    bool CanSetScale() override { return false; }
     int GetNumPaperSizes() override { return int(info().supportedPageSizes().size()); }
     std::optional<QStringList> GetPaperSizeNames() override
     {
@@ -98,11 +99,7 @@ public:
         wanted = QPageSize(QSize(points(w), points(h)), QString(), QPageSize::ExactMatch);
         pending = true;
     }
-    void SetScale(int percent) override
-    {
-        scale = percent;
-        pending = true;
-    }
+    void SetScale(int) override {}
     void ApplySettings() override
     {
         if (printer && wanted.isValid()) {
@@ -147,7 +144,7 @@ public:
     {
         if (!printer)
             return std::nullopt;
-        return scale;
+        return 100;
     }
     void SetResolution(int dpi) override
     {
@@ -236,7 +233,6 @@ private:
     std::unique_ptr<QPainter> painter;
     QPageSize wanted;
     bool pending = false;
-    int scale = 100;
     std::function<void()> onChange;
     std::unique_ptr<QTimer> watch;
     QString lastSeen;

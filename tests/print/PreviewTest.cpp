@@ -220,3 +220,21 @@ TEST_F(PrintStep, SettingsDialogAndPdfExportFromTheColumn)
     find<QPushButton>("btnPdfExport")->click();
     EXPECT_EQ(script.messages.last(), "error: PDFを書き出せませんでした。");
 }
+
+TEST_F(PrintStep, APrinterChangeRebuildsThePreviewOnlyInThePrintStep)
+{
+    openPage(3, 2);
+    enterPrinting();
+    ASSERT_TRUE(printer.onChange);
+    TItemStatus unsaved;
+    unsaved.kind = kKindRect;
+    form->Form2->items.append(unsaved);
+    form->Form2->menuMode = 8; // designing: the page being edited must stay as it is
+    printer.onChange();
+    EXPECT_EQ(form->Form2->itemCount(), 1);
+    form->Form2->menuMode = 6;
+    printer.paper = {2100, 2970};
+    printer.onChange(); // the page is read again and the paper chosen afresh
+    EXPECT_EQ(form->Form2->itemCount(), 0);
+    EXPECT_EQ(printer.paper, QSize(1480, 1480));
+}
