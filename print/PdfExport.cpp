@@ -59,6 +59,7 @@ QPageSize pageSizeOf(const PageRenderer& r)
 bool exportPdf(PageRenderer& r, const QString& path, const QVector<int>& bookPages, int dpi,
                const std::function<void(int)>& progress, QString* error)
 {
+    const KeepModifiedFlag keep(r.st);
     const int savedPage = r.doc.currentPage, savedSide = r.st.editSide;
     const auto restore = qScopeGuard([&] { openPage(r, savedPage, savedSide); });
     QPdfWriter writer(path);

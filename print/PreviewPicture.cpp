@@ -147,6 +147,7 @@ QImage backPicture(PageRenderer& r, QSize size)
     // The first and the last spread hold one page only: no other page shares their sheet there.
     if (otherIndex < 1 || otherIndex >= kPageFolderCount)
         return {};
+    const KeepModifiedFlag keep(r.st);
     doc.PbfSave(-1);
     readPage(r, otherIndex, otherSide);
     const QImage turned = sidePicture(r, size, otherSide);

@@ -278,6 +278,7 @@ void TPrintPanel::printRun(bool odd)
     const bool rightHalves = odd != reed;
     const int first = rightHalves ? 1 : 2, last = rightHalves ? 15 : 16;
     st.editSide = rightHalves ? 2 : 1;
+    const KeepModifiedFlag keep(st);
     st.window.selectPageRect(doc.currentPage, false);
     for (int k = first; k <= last; ++k) {
         doc.switchPage(k);
@@ -295,8 +296,11 @@ void TPrintPanel::systemPrinterChanged()
     if (doc.menuMode != 6)
         return;
     st.busy.hourglass(true);
-    st.cache.clear();
-    doc.PbfLoad(-1);
+    {
+        const KeepModifiedFlag keep(st);
+        st.cache.clear();
+        doc.PbfLoad(-1);
+    }
     if (column.CB1->isChecked())
         column.paperLabel->clear();
     column.printerCombo->setCurrentIndex(-1);

@@ -14,6 +14,20 @@ class TNkPrinter;
 
 inline const QString kMsgPrintFailed = QStringLiteral("印刷に失敗しました。");
 
+/// Keeps the book's unsaved-changes flag through page reads that printing makes: reading a
+/// page takes an undo snapshot, which would otherwise mark an unchanged book as changed.
+class KeepModifiedFlag {
+public:
+    explicit KeepModifiedFlag(TMainState& state) : st(state), was(state.modified) {}
+    ~KeepModifiedFlag() { st.modified = was; }
+    KeepModifiedFlag(const KeepModifiedFlag&) = delete;
+    KeepModifiedFlag& operator=(const KeepModifiedFlag&) = delete;
+
+private:
+    TMainState& st;
+    bool was;
+};
+
 /// What the printer reported of the current printer and paper (pixels, paper in 0.1 mm).
 struct PrinterMetrics {
     QSize page;      // printable area
