@@ -192,32 +192,7 @@ QFrame* TForm1::buildToolArea()
 
 QFrame* TForm1::buildPrintPanel()
 {
-    prt = named<QFrame>(MainPanel, "prt");
-    prt->hide();
-    auto* row = bareLayout<QHBoxLayout>(prt);
-    Panel16 = named<QFrame>(prt, "Panel16");
-    Panel16->setFixedWidth(200);
-    auto* column = new QVBoxLayout(Panel16);
-    const std::pair<const char*, const char*> labels[] = {
-        {"Label51", "Step.1"}, {"Label53", "用紙をプリンタへ"}, {"Label54", "セットします。"},
-        {"Label60", "印刷するプリンタ"}, {"Label59", "用紙サイズ"}, {"Label52", "Step.2"},
-        {"Label56", "「用紙の種類」、"}, {"Label57", "「印刷品質」を"}, {"Label58", "設定します。"},
-        {"Label63", "Step.3"},
-    };
-    for (const auto& [name, text] : labels) {
-        auto* l = named<QLabel>(Panel16, name);
-        l->setText(QString::fromUtf8(text));
-        column->addWidget(l);
-    }
-    auto* autoPaper = named<QCheckBox>(Panel16, "CB1");
-    autoPaper->setText(QStringLiteral("自動選択"));
-    autoPaper->setChecked(true);
-    column->insertWidget(5, autoPaper);
-    column->addStretch(1);
-    row->addWidget(Panel16);
-    PrtFrame = named<QFrame>(prt, "PrtFrame");
-    row->addWidget(PrtFrame, 1);
-    return prt;
+    return setUpPrintPanel();
 }
 
 QFrame* TForm1::buildNavigator()

@@ -3,6 +3,7 @@
 #include "EditorCore.h"
 #include "PaintBox.h"
 #include "Pause.h"
+#include "PrintPanel.h"
 #include "Platform.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -24,8 +25,6 @@ constexpr int kModeTopMenu = 9;
 // The product's web site; only the paths of its pages are fixed.
 const QString kSiteAddress = QStringLiteral("https://qorvale.example.org");
 
-inline const QString kMsgNoPrinter = QStringLiteral("プリンタがインストールされていません");
-inline const QString kMsgPrinterError = QStringLiteral("プリンタエラー");
 
 void showAndEnable(QWidget* w, bool on)
 {

@@ -12,6 +12,7 @@
 #include "Pause.h"
 #include "Platform.h"
 #include "PropertyPanel.h"
+#include "PrintPanel.h"
 #include "Unit2.h"
 #include <QAbstractScrollArea>
 #include <QComboBox>
@@ -69,6 +70,7 @@ void TForm1::createDocument()
     setBackground(main, toQColor(Form2->canvasColor));
     SaveFile = [this] { return Form2->SaveFile(); };
     openProject = [this](const QString& path) { return Form2->LoadFile(path); };
+    connectPrintPanel();
 }
 
 void TForm1::FormCreate()

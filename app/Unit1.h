@@ -33,6 +33,8 @@ class PropertyPanel;
 class Tmoji;
 struct TextDialogValues;
 enum class AlignCommand;
+class TPrintPanel;
+struct TPrintColumn;
 class TForm2;
 class TPaintBox;
 
@@ -131,6 +133,9 @@ public:
     void LabelSaveClick();
     /// @brief Opens a page of the product's web site with the desktop's handler.
     void openWebPage(const QString& path);
+    // --- the print step (PrintWiring.cpp) ---
+    std::unique_ptr<TPrintColumn> printColumn;
+    std::unique_ptr<TPrintPanel> printPanel;   // exists with the document; fills state.print
 
     // --- controls (names as the tests and later parts find them) ---
     QFrame* Qor_Panel = nullptr;
@@ -189,6 +194,8 @@ private:
     QFrame* buildMainPanel();
     QFrame* buildToolArea();
     QFrame* buildPrintPanel();
+    QFrame* setUpPrintPanel();
+    void connectPrintPanel();
     QFrame* buildNavigator();
     void buildTopMenu();
     void buildBusyPanel();

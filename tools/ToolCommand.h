@@ -23,6 +23,7 @@ int runPack(const QStringList& args);
 int runItems(const QStringList& args);
 int runImport(const QStringList& args);
 int runRender(const QStringList& args);
+int runPdf(const QStringList& args);
 
 /// @brief Prints "qorvale-tool COMMAND: WHAT: WHY" to standard error; returns kExitFailed.
 int fail(const char* command, const QString& what, const QString& why);

@@ -56,6 +56,12 @@ const ToolCommand kCommands[] = {
      "                around it (0), the page area (1), the page at 0.2 pixels per 0.1 mm (5)\n"
      "  --dpi D       printer resolution of target 6, 1..1200; default 300\n",
      runRender},
+    {"pdf", "write a book's pages into a PDF file at their true size",
+     "usage: qorvale-tool pdf BOOK.qvb OUT.pdf [--pages all|odd|even|N] [--dpi D]\n"
+     "Writes one PDF page per book page (0 the cover, 1 to 30), each of the page's own size and\n"
+     "upright, with the pixels the printer gets at D dots per inch (1..1200, default 300).\n"
+     "BOOK.qvb is only read. Prints a JSON summary.\n",
+     runPdf},
 };
 
 const ToolCommand* findCommand(const QString& name)
@@ -83,7 +89,7 @@ int main(int argc, char* argv[])
 {
     using namespace qv::tool;
     // Drawing pages needs fonts, and fonts need the GUI application (off screen).
-    const bool gui = argc > 1 && std::strcmp(argv[1], "render") == 0;
+    const bool gui = argc > 1 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "pdf") == 0);
     if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app(gui ? new QGuiApplication(argc, argv) : new QCoreApplication(argc, argv));

@@ -1,0 +1,358 @@
+// The print step's flow.
+#include "PrintPanel.h"
+#include "Dialogs.h"
+#include "NkPrinter.h"
+#include "PageRenderer.h"
+#include "PaperChoice.h"
+#include "Pause.h"
+#include "PdfExport.h"
+#include "PreviewPicture.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+
+namespace qv {
+
+TPrintPanel::TPrintPanel(TForm2& document, TMainState& state, PageRenderer& renderer, const TPrintColumn& c,
+                         TPrtFrame& f, QWidget* w)
+    : column(c), openPrinterWindow(OpenPrinterWindow), doc(document), st(state), r(renderer), frame(f), window(w)
+{
+    connect(c.printerCombo, &QComboBox::activated, this, &TPrintPanel::printerComboChange);
+    connect(c.papreCombo, &QComboBox::activated, this, &TPrintPanel::papreComboChange);
+    connect(c.CB1, &QCheckBox::toggled, this, [this] { CB1Click(); });
+    connect(c.btnPdfExport, &QPushButton::clicked, this, &TPrintPanel::exportPdfClick);
+    for (QObject* o : {c.printerLabel, c.paperLabel, c.setting.label, c.printing.label})
+        o->installEventFilter(this);
+}
+
+void TPrintPanel::wireHooks(PrintHooks& h)
+{
+    h.checkPrinter = [this] { return checkPrinter(); };
+    h.prepareSettings = [this] { prepareSettings(); };
+    h.printerChosen = [this] { return printerChosen(); };
+    h.setAutoPaper = [this](bool on) { setAutoPaper(on); };
+    h.PrintStart = [this] { PrintStart(); };
+    h.leavePrinting = [this] { leavePrinting(); };
+}
+
+int TPrintPanel::checkPrinter() { return int(nkPrinter().CheckNoPrinter()); }
+
+void TPrintPanel::prepareSettings()
+{
+    column.printerCombo->hide();
+    column.papreCombo->hide();
+}
+
+bool TPrintPanel::printerChosen() const { return !column.printerLabel->text().isEmpty(); }
+
+void TPrintPanel::setAutoPaper(bool on) { column.CB1->setChecked(on); }
+
+void TPrintPanel::leavePrinting()
+{
+    column.papreCombo->hide();
+    frame.clearPicture();
+    if (column.CB1->isChecked())
+        column.paperLabel->clear();
+}
+
+void TPrintPanel::PrintStart()
+{
+    st.busy.hourglass(true);
+    st.busy.setCaption(kCaptionPreview);
+    frame.setBuilding(true);
+    st.busy.show();
+    const auto done = qScopeGuard([this] {
+        frame.setBuilding(false);
+        st.busy.hide();
+        st.busy.hourglass(false);
+    });
+    TNkPrinter& printer = nkPrinter();
+    if (!watching) {
+        printer.setOnChange([this] { systemPrinterChanged(); });
+        watching = true;
+    }
+    if (column.printerLabel->text().isEmpty() || column.paperLabel->text().isEmpty()) {
+        if (window)
+            window->repaint();
+        doc.setQorType();
+        chooseAutoPaper(printer, wantedSheet(doc.bookType, doc.pageWidth, doc.pageHeight));
+    }
+    if (!fillingLists)
+        readPrinterState();
+    PrintPage(0);
+}
+
+void TPrintPanel::readPrinterState()
+{
+    fillingLists = true;
+    const auto done = qScopeGuard([this] { fillingLists = false; });
+    if (!fillPrinterList())
+        return;
+    fillPaperList();
+    if (!nkPrinter().SettingsPending())
+        readMetrics();
+}
+
+bool TPrintPanel::fillPrinterList()
+{
+    TNkPrinter& printer = nkPrinter();
+    const auto names = printer.Printers();
+    column.printerCombo->clear();
+    if (!names) {
+        column.printerCombo->setEnabled(false);
+        column.papreCombo->setEnabled(false);
+        column.printerLabel->clear();
+        column.paperLabel->clear();
+        st.busy.hide();
+        return false;
+    }
+    column.printerCombo->setEnabled(true);
+    column.printerCombo->addItems(*names);
+    column.printerCombo->setCurrentIndex(printer.GetIndex());
+    const QString name = printer.PrinterName();
+    column.printerLabel->setText(QLatin1Char(' ') + name);
+    column.printerLabel->setToolTip(name);
+    return true;
+}
+
+void TPrintPanel::fillPaperList()
+{
+    TNkPrinter& printer = nkPrinter();
+    QComboBox* list = column.papreCombo;
+    list->setEnabled(false);
+    list->clear();
+    if (!printer.CanSetPaperSize())
+        return;
+    list->setEnabled(true);
+    const auto names = printer.GetPaperSizeNames();
+    if (!names)
+        return; // left without a selection
+    list->addItems(*names);
+    list->setCurrentIndex(printer.GetPaperSizeIndex());
+    if (!column.CB1->isChecked())
+        showPaperName(list->currentText());
+}
+
+void TPrintPanel::showPaperName(const QString& name)
+{
+    column.paperLabel->setText(QLatin1Char(' ') + name);
+    column.paperLabel->setToolTip(name);
+}
+
+void TPrintPanel::readMetrics()
+{
+    TNkPrinter& printer = nkPrinter();
+    if (const auto page = printer.PageExtent())
+        metrics.page = *page;
+    else
+        dialogs().showmess(kMsgPageExtent);
+    metrics.physical = printer.PhysicalSize().value_or(metrics.physical);
+    metrics.paper = printer.PaperSize().value_or(metrics.paper);
+    metrics.offset = printer.PageOffset().value_or(metrics.offset);
+}
+
+void TPrintPanel::PrintPage(int mode)
+{
+    st.busy.hourglass(true);
+    if (mode == 1) {
+        st.busy.setCaption(kCaptionPreparing);
+        st.busy.show();
+    }
+    doc.setQorType();
+    SheetLayoutInput in;
+    in.physical = metrics.physical;
+    in.printable = metrics.page;
+    in.offset = metrics.offset;
+    in.paper = metrics.paper;
+    in.page = {doc.pageWidth, doc.pageHeight};
+    in.turned = doc.bookType != QLatin1String("Reed");
+    in.smallSheet = doc.bookType == QLatin1String("Fern S") && doc.currentPage != 0;
+    const SheetLayout layout = LayoutSheet(in);
+    frame.applyLayout(layout);
+    const PreviewPictures pictures = buildPreview(r, layout);
+    frame.setBuilding(false);
+    frame.showPictures(pictures);
+    st.busy.hide();
+    st.busy.hourglass(false);
+    if (mode == 1) {
+        TNkPrinter& printer = nkPrinter();
+        PrintSheet(r, printer, metrics, st.busy, [&] { openPrinterWindow(printer.PrinterName()); });
+    }
+}
+
+void TPrintPanel::printerLabelClick()
+{
+    column.printerCombo->show();
+    column.printerCombo->showPopup();
+}
+
+void TPrintPanel::paperLabelClick()
+{
+    if (column.CB1->isChecked())
+        return;
+    column.papreCombo->show();
+    column.papreCombo->showPopup();
+}
+
+void TPrintPanel::printerComboChange(int index)
+{
+    if (fillingLists || index < 0)
+        return;
+    st.busy.hourglass(true);
+    TNkPrinter& printer = nkPrinter();
+    printer.SetIndex(index);
+    column.printerLabel->setText(QLatin1Char(' ') + printer.PrinterName());
+    column.printerCombo->hide();
+    // Net effect: the new printer's lists are read and the paper is chosen afresh.
+    setAutoPaper(false);
+    PrintStart();
+    setAutoPaper(true);
+    column.paperLabel->clear();
+    PrintStart();
+    st.busy.hourglass(false);
+}
+
+void TPrintPanel::papreComboChange(int index)
+{
+    if (fillingLists || index < 0)
+        return;
+    TNkPrinter& printer = nkPrinter();
+    printer.SetPaperSizeIndex(index);
+    printer.ApplySettings();
+    showPaperName(column.papreCombo->itemText(index));
+    column.papreCombo->hide();
+    PrintStart();
+}
+
+void TPrintPanel::CB1Click()
+{
+    if (column.CB1->isChecked()) {
+        column.paperLabel->clear();
+        column.papreCombo->hide();
+        setLabelHot(column.paperLabel, false);
+    } else {
+        column.papreCombo->show();
+    }
+    PrintStart();
+}
+
+void TPrintPanel::initLabelClick()
+{
+    column.papreCombo->hide();
+    TNkPrinter& printer = nkPrinter();
+    if (!printer.ShowPrintDialog(window))
+        return;
+    if (column.CB1->isChecked())
+        column.paperLabel->clear();
+    if (printer.CanSetScale()) {
+        printer.SetScale(100);
+        printer.ApplySettings();
+    }
+    PrintStart();
+}
+
+void TPrintPanel::printLabelClick()
+{
+    column.papreCombo->hide();
+    if (!column.chkPrintCont->isChecked()) {
+        PrintPage(1);
+        return;
+    }
+    if (!column.rdoOdd->isChecked() && !column.rdoEven->isChecked()) {
+        dialogs().showmess(kMsgChooseOddEven);
+        return;
+    }
+    printRun(column.rdoOdd->isChecked());
+}
+
+void TPrintPanel::printRun(bool odd)
+{
+    // Odd pages are the right halves of page indexes 1 to 15; Reed is bound on the other side.
+    const bool reed = doc.bookType == QLatin1String("Reed");
+    const bool rightHalves = odd != reed;
+    const int first = rightHalves ? 1 : 2, last = rightHalves ? 15 : 16;
+    st.editSide = rightHalves ? 2 : 1;
+    const KeepModifiedFlag keep(st);
+    st.window.selectPageRect(doc.currentPage, false);
+    for (int k = first; k <= last; ++k) {
+        doc.switchPage(k);
+        st.window.selectPageRect(k, true);
+        pause(500);
+        PrintPage(1);
+        pause(500);
+        st.window.selectPageRect(k, false);
+    }
+}
+
+void TPrintPanel::systemPrinterChanged()
+{
+    // Only the print step shows printer state; elsewhere reading the page again would drop edits.
+    if (doc.menuMode != 6)
+        return;
+    st.busy.hourglass(true);
+    {
+        const KeepModifiedFlag keep(st);
+        st.cache.clear();
+        doc.PbfLoad(-1);
+    }
+    if (column.CB1->isChecked())
+        column.paperLabel->clear();
+    column.printerCombo->setCurrentIndex(-1);
+    PrintStart();
+    st.busy.hourglass(false);
+}
+
+void TPrintPanel::exportPdfClick()
+{
+    const QString path = dialogs().saveFile(kCaptionPdfExport, QStringLiteral("PDF (*.pdf)"), QStringLiteral("book.pdf"));
+    if (path.isEmpty())
+        return;
+    doc.PbfSave(-1);
+    const auto pages = parsePageChoice(QStringLiteral("all"));
+    st.busy.hourglass(true);
+    st.busy.setCaption(kCaptionPdf);
+    st.busy.show();
+    st.busy.showProgress(int(pages->size()));
+    QString error;
+    const bool ok = exportPdf(r, path, *pages, kDefaultPdfDpi, [this](int k) { st.busy.setProgress(k); }, &error);
+    st.busy.hideProgress();
+    st.busy.hide();
+    st.busy.hourglass(false);
+    if (!ok)
+        dialogs().error(kMsgPdfFailed);
+}
+
+bool TPrintPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type t = event->type();
+    const bool enter = t == QEvent::Enter, leave = t == QEvent::Leave;
+    const bool press = t == QEvent::MouseButtonPress, release = t == QEvent::MouseButtonRelease;
+    if (watched == column.printerLabel || watched == column.paperLabel) {
+        auto* label = static_cast<QLabel*>(watched);
+        const bool hoverable = label == column.printerLabel || !column.CB1->isChecked();
+        if ((enter || leave) && hoverable)
+            setLabelHot(label, enter);
+        if (press)
+            label == column.printerLabel ? printerLabelClick() : paperLabelClick();
+        return false;
+    }
+    for (const PictureButton* b : {&column.setting, &column.printing}) {
+        if (watched != b->label)
+            continue;
+        if (enter || leave || press || release)
+            b->show(press ? 1 : enter ? 2 : 0);
+        if (release) {
+            b->show(2);
+            b == &column.setting ? initLabelClick() : printLabelClick();
+        }
+    }
+    return false;
+}
+
+} // namespace qv

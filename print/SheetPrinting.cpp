@@ -1,0 +1,165 @@
+// The printed sheet of one page.
+#include "SheetPrinting.h"
+#include "Dialogs.h"
+#include "NkPrinter.h"
+#include "Numbers.h"
+#include "PageRenderer.h"
+#include "XRotateBitmap.h"
+#include <QCoreApplication>
+#include <QScopeGuard>
+#include <cstring>
+
+namespace qv {
+
+double PrinterMetrics::scaleX() const { return physical.width() / nonZero(paper.width()); }
+double PrinterMetrics::scaleY() const { return physical.height() / nonZero(paper.height()); }
+
+SheetTurn printTurn(const QString& bookType, int editSide)
+{
+    if (bookType == QLatin1String("Reed"))
+        return SheetTurn::None;
+    return editSide == 1 ? SheetTurn::Clockwise : SheetTurn::CounterClockwise;
+}
+
+QImage renderPrinterPage(PageRenderer& r, double scaleX, double scaleY, QSize sheet)
+{
+    r.doc.setQorType();
+    QImage page(nearest(r.doc.pageWidth * scaleX), nearest(r.doc.pageHeight * scaleY), QImage::Format_RGB32);
+    if (page.isNull())
+        return page;
+    page.fill(Qt::white);
+    r.printerBitmap = &page;
+    r.printerScaleX = scaleX;
+    r.printerScaleY = scaleY;
+    r.sheetWidth = sheet.width();
+    r.sheetHeight = sheet.height();
+    try {
+        r.drawItems(kTargetPrinter);
+    } catch (const ERotateError&) {
+        // What was drawn before the failure is printed.
+    }
+    r.printerBitmap = nullptr;
+    return page;
+}
+
+namespace {
+
+// Rows of the result done per pass: the source pixels a pass reads stay in the cache.
+constexpr int kTile = 64;
+
+template <int Bytes>
+void turnRows(const QImage& src, QImage& dst, bool clockwise, const std::function<void(int)>& progress)
+{
+    const int W = src.width(), H = src.height();
+    const uchar* s = src.constBits();
+    const qsizetype sStride = src.bytesPerLine();
+    for (int y0 = 0; y0 < W; y0 += kTile) {
+        const int y1 = std::min(y0 + kTile, W);
+        for (int x0 = 0; x0 < H; x0 += kTile) {
+            const int x1 = std::min(x0 + kTile, H);
+            for (int y = y0; y < y1; ++y) {
+                uchar* d = dst.scanLine(y) + qsizetype(x0) * Bytes;
+                // clockwise: result (x, y) is source (y, H-1-x); else source (W-1-y, x)
+                const int sx = clockwise ? y : W - 1 - y;
+                for (int x = x0; x < x1; ++x, d += Bytes) {
+                    const int sy = clockwise ? H - 1 - x : x;
+                    std::memcpy(d, s + sy * sStride + qsizetype(sx) * Bytes, Bytes);
+                }
+            }
+        }
+        if (progress)
+            progress(y1 - 1);
+    }
+}
+
+} // namespace
+
+QImage quarterTurn(const QImage& source, bool clockwise, const std::function<void(int)>& progress)
+{
+    const int depth = source.depth();
+    if (source.isNull() || (depth != 24 && depth != 32))
+        return {};
+    QImage turned(source.height(), source.width(), source.format());
+    if (turned.isNull())
+        return turned;
+    if (depth == 24)
+        turnRows<3>(source, turned, clockwise, progress);
+    else
+        turnRows<4>(source, turned, clockwise, progress);
+    return turned;
+}
+
+QImage cutToPrintableArea(const QImage& turned, const PrinterMetrics& m)
+{
+    QImage sheet(turned.size(), turned.format());
+    if (sheet.isNull())
+        return sheet;
+    sheet.fill(Qt::white);
+    const int bytes = turned.depth() / 8;
+    const int x = std::clamp(m.offset.x(), 0, turned.width());
+    const int y = std::clamp(m.offset.y(), 0, turned.height());
+    const int w = std::min(m.page.width(), turned.width() - x);
+    const int h = std::min(m.page.height(), turned.height() - y);
+    for (int row = 0; w > 0 && row < h; ++row)
+        std::memcpy(sheet.scanLine(row), turned.constScanLine(y + row) + qsizetype(x) * bytes, size_t(w) * bytes);
+    return sheet;
+}
+
+namespace {
+
+/// The turned page, or the page itself for upright printing; the page is released as soon as
+/// the turn no longer needs it.
+QImage turnForPrinting(QImage page, SheetTurn turn, BusyHooks& busy)
+{
+    if (turn == SheetTurn::None)
+        return page;
+    busy.setCaption(QStringLiteral("印刷処理中..  "));
+    busy.showProgress(page.width() - 1);
+    QImage turned = quarterTurn(page, turn == SheetTurn::Clockwise, [&](int row) { busy.setProgress(row); });
+    busy.hideProgress();
+    return turned;
+}
+
+bool sendSheet(TNkPrinter& printer, const QImage& sheet, const std::function<void()>& openPrinterWindow)
+{
+    if (!printer.BeginDoc(QCoreApplication::applicationName()))
+        return false;
+    const bool drawn = printer.DrawSheet(sheet);
+    if (drawn && openPrinterWindow)
+        openPrinterWindow();
+    if (drawn && printer.EndDoc())
+        return true;
+    dialogs().error(kMsgPrintFailed);
+    printer.Abort();
+    return false;
+}
+
+} // namespace
+
+bool PrintSheet(PageRenderer& r, TNkPrinter& printer, const PrinterMetrics& m, BusyHooks& busy,
+                const std::function<void()>& openPrinterWindow)
+{
+    busy.hourglass(true);
+    busy.setCaption(QStringLiteral("印刷処理中    "));
+    busy.show();
+    const auto done = qScopeGuard([&] {
+        busy.hideProgress();
+        busy.hide();
+        busy.hourglass(false);
+    });
+    QImage page = renderPrinterPage(r, m.scaleX(), m.scaleY(), m.physical);
+    if (page.isNull())
+        return false;
+    busy.setCaption(QStringLiteral("印刷処理中.   "));
+    QImage turned = turnForPrinting(std::move(page), printTurn(r.doc.bookType, r.st.editSide), busy);
+    if (turned.isNull())
+        return false;
+    busy.setCaption(QStringLiteral("印刷処理中... "));
+    QImage sheet = cutToPrintableArea(turned, m);
+    turned = QImage();
+    busy.setCaption(QStringLiteral("印刷処理中...."));
+    sheet.convertTo(QImage::Format_BGR888);
+    return !sheet.isNull() && sendSheet(printer, sheet, openPrinterWindow);
+}
+
+} // namespace qv
