@@ -7,6 +7,7 @@
 #include "Unit2.h"
 #include <QApplication>
 #include <QButtonGroup>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTableWidget>
@@ -43,10 +44,23 @@ const ToolSpec kTools[] = {
 
 void TForm1::buildToolButtons()
 {
+    // Two rows of small buttons, so that the property panel beside them keeps its room.
+    auto* box = new QWidget(ToolBar1);
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(2, 2, 2, 2);
+    grid->setSpacing(1);
+    ToolBar1->addWidget(box);
     auto* group = new QButtonGroup(ToolBar1);
     group->setExclusive(true);
+    QFont small = font();
+    small.setPixelSize(11);
+    int k = 0;
     for (const ToolSpec& t : kTools) {
-        auto* b = new QToolButton(ToolBar1);
+        auto* b = new QToolButton(box);
+        b->setFont(small);
+        b->setFixedSize(30, 28);
+        grid->addWidget(b, k / 7, k % 7);
+        ++k;
         b->setObjectName(QStringLiteral("ToolButton%1").arg(t.number));
         b->setText(QString::fromUtf8(t.caption));
         b->setToolTip(QString::fromUtf8(t.hint));
@@ -56,7 +70,6 @@ void TForm1::buildToolButtons()
             b->setCheckable(true);
             group->addButton(b);
         }
-        ToolBar1->addWidget(b);
         ToolButton[t.number] = b;
         const int n = t.number;
         connect(b, &QToolButton::clicked, this, [this, n] { ToolButtonClick(n); });
@@ -150,22 +163,16 @@ void TForm1::FormKeyUp(QKeyEvent*)
 bool TForm1::eventFilter(QObject* watched, QEvent* e)
 {
     const bool key = e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease;
-    auto* w = qobject_cast<QWidget*>(watched);
-    if (!key || !w || w->window() != this || !editor)
+    // The window sees each key once, when it arrives at the control that has the focus (or at
+    // the window itself), before that control does; on its way up to the parents it passes by.
+    QWidget* first = focusWidget() ? focusWidget() : this;
+    if (!key || watched != first || !editor)
         return QWidget::eventFilter(watched, e);
-    // A key that travels up to the parents passes the application's filter again: once is enough.
-    static const QEvent* lastKey = nullptr;
-    static bool lastConsumed = false;
-    if (e == lastKey)
-        return lastConsumed;
-    lastKey = e;
     if (e->type() == QEvent::KeyRelease) {
         FormKeyUp(static_cast<QKeyEvent*>(e));
-        lastConsumed = false;
         return false;
     }
-    lastConsumed = FormKeyDown(static_cast<QKeyEvent*>(e));
-    return lastConsumed;
+    return FormKeyDown(static_cast<QKeyEvent*>(e));
 }
 
 void TForm1::syncToolButtons()

@@ -131,6 +131,8 @@ public:
     void convertBookType();
     void resetStepPictures();
     void LabelSaveClick();
+    /// @brief Window border of the working steps (sizeable) or of the top menu (fixed).
+    void setWorkingBorder(bool sizeable);
     /// @brief Opens a page of the product's web site with the desktop's handler.
     void openWebPage(const QString& path);
     // --- the print step (PrintWiring.cpp) ---
@@ -202,7 +204,6 @@ private:
     void buildToolButtons();
     void wireEditor();
     void wireSteps();
-    void setWorkingBorder(bool sizeable);
     PointerInput pointerInput(QMouseEvent* e, bool dbl = false) const;
     void wireBusyHooks();
     void wireWindowHooks();

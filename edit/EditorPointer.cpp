@@ -78,7 +78,8 @@ void EditorCore::pressOnItem(int hit, const PointerInput& in)
     doc.freshSelect = !it.selected;
     it.selected = true;
     doc.anySelected = true;
-    updateRotateButton();
+    // A Shift-click cleared the selection (and with it the item tools) on the way.
+    toolshow();
 }
 
 void EditorCore::pressOnEmpty()

@@ -1,6 +1,7 @@
 // The working steps on the real window: book-type choice, step buttons and their guards, the
 // book-type conversion, the canvas and keys forwarded to the editor.
 #include "EditorCore.h"
+#include "FakePrinter.h"
 #include "FormFixture.h"
 #include "PaintBox.h"
 #include "QorIO.h"
@@ -16,6 +17,9 @@ namespace {
 
 class Modes : public FormTest {
 protected:
+    FakePrinter printer;
+    void TearDown() override { form.reset(); }   // before the printer it uses
+
     TForm1& open(const char* type = "Palm")
     {
         makeForm();
@@ -57,25 +61,24 @@ TEST_F(Modes, StepButtonsSwitchAndTheCurrentOneIgnoresTheMouse)
     EXPECT_TRUE(form->PBMain->isVisible());
     EXPECT_TRUE(form->cmbVersion->isEnabled());
 
-    hooks.printerCheck = PrintHooks::NoPrinter;
+    printer.check = NkPrinterCheck::NoPrinter;
     clickStep("LabelH4");
-    hooks.printerCheck = PrintHooks::PrinterError;
+    printer.check = NkPrinterCheck::PrinterError;
     clickStep("LabelH4");
     EXPECT_EQ(mode(), 8);
     EXPECT_EQ(script.messages, QStringList({"message: プリンタがインストールされていません", "message: プリンタエラー"}));
 
-    hooks.printerCheck = PrintHooks::Ready;
-    hooks.printerChosen = false;   // the first preview runs once without the automatic paper
+    printer.check = NkPrinterCheck::Ready;
     clickStep("LabelH4");
     EXPECT_EQ(mode(), 6);
-    EXPECT_EQ(hooks.count("PrintStart"), 2);
-    EXPECT_EQ(hooks.calls.filter("setAutoPaper").join(','), "setAutoPaper 0,setAutoPaper 1");
     EXPECT_TRUE(form->prt->isVisible());
+    EXPECT_FALSE(form->main->isVisible());
     EXPECT_FALSE(form->cmbVersion->isEnabled());
+    EXPECT_TRUE(form->isEnabled());
 
-    clickStep("LabelH2");   // leaving printing clears the preview
+    clickStep("LabelH2");   // leaving printing hides the paper list
     EXPECT_EQ(mode(), 7);
-    EXPECT_EQ(hooks.count("leavePrinting"), 1);
+    EXPECT_FALSE(find<QWidget>("papreCombo")->isVisible());
 }
 
 TEST_F(Modes, ConversionScalesEveryPageAndBack)

@@ -61,6 +61,7 @@ TEST_F(PanelForm, WidthTypedIntoThePanelResizesTheRectangleOnTheCanvas)
     EXPECT_EQ(find<QLineEdit>("edtWidth")->text(), "50");
     EXPECT_EQ(thumbnails, 1);
 
+    doc.notSelect();   // the selection outline would cover the box's edges
     f.MPaint(kTargetEditor);
     const int y = f.state.originY + f.renderer->toPxY(kTargetEditor, rect.centerY);
     int left = f.state.originX + f.renderer->toPxX(kTargetEditor, rect.centerX), right = left;

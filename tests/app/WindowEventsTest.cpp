@@ -19,6 +19,7 @@ TEST_F(FormTest, ResizeCentresBusyPanelAndKeepsClientWidths)
     auto* folderBox = new QComboBox(find("imgFrame1"));
     folderBox->setObjectName("ComboBox3");
     showForm();
+    form->setWorkingBorder(true);   // the top menu keeps its size; the working steps resize
     auto* busy = find("GridSet");
     auto* navigator = find<QScrollArea>("SB6");
     auto* strip = find<QTableWidget>("DG");

@@ -28,7 +28,7 @@ TEST_F(Editor, ClickShiftAndCtrlSelect)
         click(p, s.shift, s.ctrl);
         EXPECT_EQ(selected(a), s.aSel) << "item " << s.item << " shift " << s.shift << " ctrl " << s.ctrl;
         EXPECT_EQ(selected(b), s.bSel) << "item " << s.item << " shift " << s.shift << " ctrl " << s.ctrl;
-        EXPECT_EQ(ed.itemToolsEnabled, s.aSel || s.bSel);
+        EXPECT_EQ(ed.itemToolsEnabled, s.aSel || s.bSel) << "item " << s.item << " shift " << s.shift;
     }
 }
 

@@ -1,0 +1,180 @@
+#!/usr/bin/env python3
+"""Drives the real program under Xvfb and a window manager from outside, with xdotool at
+positions read from the window: choose Palm, go to design, draw a rectangle and an ellipse,
+move one, undo, delete, quit without saving. Checks the screen and the work folder at every
+step and keeps a screenshot of each step in the output folder.
+
+usage: editor_run.py QORVALE QORVALE_TOOL OUTDIR"""
+import json, os, shutil, subprocess, sys, tempfile, time
+
+BIN, TOOL, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
+GREY = (102, 102, 102)      # the canvas around the page
+BLACK = (0, 0, 0)           # a new shape's fill
+WHITE = (255, 255, 255)
+failures = []
+
+
+def check(cond, what):
+    print(("ok   " if cond else "FAIL ") + what, flush=True)
+    if not cond:
+        failures.append(what)
+
+
+def wait_for(cond, timeout=20.0):
+    end = time.time() + timeout
+    while time.time() < end:
+        if cond():
+            return True
+        time.sleep(0.1)
+    return cond()
+
+
+def start_display():
+    r, w = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
+                            pass_fds=(w,), stderr=subprocess.DEVNULL)
+    os.close(w)
+    number = os.read(r, 16).decode().strip()
+    os.close(r)
+    env = dict(os.environ, DISPLAY=":" + number)
+    wm = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(0.5)
+    return xvfb, wm, env
+
+
+class Window:
+    def __init__(self, env, wid):
+        self.env, self.wid = env, wid
+
+    def xdo(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, check=True, capture_output=True, text=True).stdout
+
+    def click(self, x, y):
+        self.xdo("mousemove", "--window", self.wid, str(x), str(y), "click", "1")
+        time.sleep(0.3)
+
+    def drag(self, a, b):
+        self.xdo("mousemove", "--window", self.wid, str(a[0]), str(a[1]), "mousedown", "1")
+        for k in (1, 2, 3):
+            x, y = a[0] + (b[0] - a[0]) * k // 3, a[1] + (b[1] - a[1]) * k // 3
+            self.xdo("mousemove", "--window", self.wid, str(x), str(y))
+            time.sleep(0.05)
+        self.xdo("mouseup", "1")
+        time.sleep(0.3)
+
+    def key(self, name):
+        self.xdo("key", "--window", self.wid, name)
+        time.sleep(0.3)
+
+    def size(self):
+        out = self.xdo("getwindowgeometry", "--shell", self.wid)
+        g = dict(line.split("=") for line in out.split())
+        return int(g["WIDTH"]), int(g["HEIGHT"])
+
+    def shot(self, name):
+        """The window's pixels as rows of RGB triples; also saved as PNG."""
+        ppm = subprocess.run(["import", "-window", self.wid, "ppm:-"], env=self.env, check=True,
+                             capture_output=True).stdout
+        subprocess.run(["convert", "ppm:-", os.path.join(OUT, name + ".png")], input=ppm, check=True)
+        parts, pos = [], 0
+        while len(parts) < 4:   # P6, width, height, maxval
+            while ppm[pos:pos + 1].isspace():
+                pos += 1
+            end = pos
+            while not ppm[end:end + 1].isspace():
+                end += 1
+            parts.append(ppm[pos:end])
+            pos = end
+        w, h = int(parts[1]), int(parts[2])
+        data = ppm[pos + 1:]
+        return [[tuple(data[(y * w + x) * 3:(y * w + x) * 3 + 3]) for x in range(w)] for y in range(h)]
+
+
+def canvas_origin(px):
+    """Middle of the grey canvas around the page: spread (0, 0) with no scrolling."""
+    xs, ys = [], []
+    for y in range(0, len(px), 2):
+        for x in range(0, len(px[0]), 2):
+            if px[y][x] == GREY:
+                xs.append(x)
+                ys.append(y)
+    return ((min(xs) + max(xs) + 1) // 2, (min(ys) + max(ys) + 1) // 2)
+
+
+def items_in(path):
+    if not os.path.isfile(path):
+        return None
+    out = subprocess.run([TOOL, "items", path], check=True, capture_output=True, text=True).stdout
+    return json.loads(out)["records"]
+
+
+def main():
+    os.makedirs(OUT, exist_ok=True)
+    base = tempfile.mkdtemp(prefix="qv-e2e-")
+    work = os.path.join(base, "qor_backup_editor")
+    xvfb, wm, env = start_display()
+    env.update(QORVALE_BASE_DIR=base, QORVALE_HEADLESS_DIALOGS="1", QORVALE_PAUSE_SCALE="0",
+               XDG_RUNTIME_DIR=base)
+    prog = subprocess.Popen([BIN], env=env, stderr=subprocess.PIPE, text=True)
+    try:
+        wid = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Qorvale$"], env=env,
+                             capture_output=True, text=True, timeout=30).stdout.split()[0]
+        win = Window(env, wid)
+        time.sleep(0.5)
+        win.shot("1-top-menu")
+        win.click(127 + 71, 327 + 51)   # the Palm card
+        check(wait_for(lambda: os.path.isfile(os.path.join(work, "16", "qor.dat"))), "Palm writes 17 page folders")
+        win.shot("2-photo-selection")
+        win.click(172 + 148 + 70, 26)   # the design step
+        time.sleep(0.5)
+        px = win.shot("3-design")
+        ox, oy = canvas_origin(px)
+        check(px[oy - 30][ox + 60] != GREY and px[oy + 30][ox - 60] != GREY, "design shows the page around the origin")
+        undo = os.path.join(work, "undo")
+
+        def snapshot_count():
+            found = [os.path.join(d, "qor.dat") for d, _, files in os.walk(undo) if "qor.dat" in files]
+            return len(items_in(found[0])) if found else None
+
+        win.key("F3")
+        win.drag((ox + 40, oy - 80), (ox + 100, oy - 40))
+        px = win.shot("4-rectangle")
+        check(px[oy - 60][ox + 70] == BLACK, "the rectangle is drawn where it was dragged")
+        check(snapshot_count() == 0, "the undo snapshot holds the page before the rectangle")
+        win.key("F4")
+        win.drag((ox + 40, oy + 20), (ox + 100, oy + 60))
+        px = win.shot("5-ellipse")
+        check(px[oy + 40][ox + 70] == BLACK, "the ellipse is drawn")
+        check(snapshot_count() == 1, "the undo snapshot holds the rectangle")
+        win.drag((ox + 70, oy - 60), (ox + 70, oy - 120))   # move the rectangle up by 60 pixels
+        px = win.shot("6-moved")
+        check(px[oy - 120][ox + 70] == BLACK and px[oy - 50][ox + 70] != BLACK, "the rectangle moved up")
+        check(snapshot_count() == 2, "the move took a snapshot of both shapes")
+        win.key("ctrl+z")
+        px = win.shot("7-undone")
+        check(px[oy - 60][ox + 70] == BLACK and px[oy - 125][ox + 70] != BLACK, "undo puts it back")
+        win.click(ox + 70, oy + 40)   # select the ellipse
+        win.key("Delete")
+        px = win.shot("8-deleted")
+        check(px[oy + 40][ox + 70] != BLACK and px[oy - 60][ox + 70] == BLACK, "Delete removes the ellipse only")
+        w, h = win.size()
+        win.click(527 + 40, h - 35 + 4 + 13)   # quit; the save question takes its default, No
+        try:
+            prog.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            check(False, "the program ends after quit")
+        check(prog.returncode == 0, "the program exits normally")
+        check(not os.path.exists(work), "the work folder is gone after quitting")
+        check("終了する前に保存しますか？" in prog.stderr.read(), "quitting asked whether to save")
+    finally:
+        if prog.poll() is None:
+            prog.kill()
+        wm.terminate()
+        xvfb.terminate()
+        shutil.rmtree(base, ignore_errors=True)
+    print(f"{0 if failures else 1} passed, {len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
