@@ -60,6 +60,7 @@ void TForm1::buildLayout()
     imgFrame1 = named<QFrame>(Qor_Panel, "imgFrame1");
     imgFrame1->hide();
     column->addWidget(imgFrame1, 1);
+    setUpPhotoBrowser();
     column->addWidget(buildMainPanel(), 1);
     column->addWidget(buildLowBar());
 

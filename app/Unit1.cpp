@@ -9,6 +9,7 @@
 #include "PaintBox.h"
 #include "Pause.h"
 #include "Platform.h"
+#include "Unit11.h"
 #include "Unit2.h"
 #include <QAbstractScrollArea>
 #include <QComboBox>
@@ -103,6 +104,7 @@ void TForm1::setUpThumbCache()
 {
     thumbCachePath = WorkFolder(baseDir).thumbFolder();
     thumbCacheEnabled = QFileInfo(thumbCachePath).isDir() || QDir().mkpath(thumbCachePath);
+    photoBrowser->setThumbCache(thumbCachePath, thumbCacheEnabled);
 }
 
 void TForm1::FormActivate()

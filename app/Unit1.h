@@ -24,6 +24,7 @@ namespace qv {
 class PageRenderer;
 class TForm2;
 class TPaintBox;
+class TimgFrame;
 
 inline const QString kAppTitle = QStringLiteral("Qorvale");
 inline const QString kMsgAlreadyRunning = QStringLiteral("すでに起動しています。");
@@ -99,6 +100,7 @@ public:
     QComboBox* cmbVersion = nullptr;
     QFrame* LowBarPanel = nullptr;
     QFrame* imgFrame1 = nullptr;
+    TimgFrame* photoBrowser = nullptr;   // the photo browser panel inside imgFrame1
     QFrame* MainPanel = nullptr;
     QFrame* tool = nullptr;
     QToolBar* ToolBar1 = nullptr;
@@ -143,6 +145,7 @@ private:
     QFrame* buildNavigator();
     void buildTopMenu();
     void buildBusyPanel();
+    void setUpPhotoBrowser();
     void wireBusyHooks();
     void wireWindowHooks();
     void setHourglass(bool on);

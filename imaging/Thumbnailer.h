@@ -1,0 +1,34 @@
+#pragma once
+// Thumbnails of photo files for the folder list: decoded at the JPEG decoder's own reduced
+// scale, turned upright by the EXIF orientation and fitted into a square box.
+#include <QImage>
+#include <QString>
+
+namespace qv {
+
+enum class ThumbOutcome {
+    Ready,    // image holds the thumbnail
+    Broken,   // damaged, hostile or too large: shown as a broken picture
+    Vanished, // the file is gone
+};
+
+struct ThumbResult {
+    ThumbOutcome outcome = ThumbOutcome::Broken;
+    QImage image; // Format_RGB32, fits the box, only when Ready
+};
+
+/// Sources whose thumbnail would need more pixels than this are refused (shown broken):
+/// a thumbnail never takes more than a few tens of megabytes, whatever the file claims.
+constexpr qint64 kMaxThumbSourcePixels = 16LL * 1000 * 1000;
+
+/// @brief The largest JPEG scale denominator (8, 4, 2 or 1) that still gives at least `box`
+/// pixels on the longer side.
+int thumbScaleFor(int width, int height, int box);
+/// @brief Width and height from a BMP file header (OS/2 and Windows headers); false when the
+/// bytes are not a BMP header.
+bool readBmpHeaderSize(const QByteArray& head, int* width, int* height);
+
+/// @brief Thumbnail of a JPEG (`jpeg` true) or BMP file fitting box x box pixels.
+ThumbResult makeThumbnail(const QString& path, bool jpeg, int box);
+
+} // namespace qv

@@ -1,0 +1,97 @@
+#include "PoolBrowser.h"
+#include "Dialogs.h"
+#include "Numbers.h"
+#include "PhotoPool.h"
+#include "Unit2.h"
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+namespace qv {
+
+PoolAddOutcome addPhotosToPool(TForm2& doc, const QVector<BrowserEntry>& entries,
+                               const std::function<void(int)>& deselect)
+{
+    TMainState& st = doc.mainState();
+    PoolAddOutcome out;
+    const qsizetype m = std::count_if(entries.begin(), entries.end(), [](const BrowserEntry& e) { return e.selected; });
+    if (m == 0)
+        return out;
+    st.busy.hourglass(true);
+    const auto restore = qScopeGuard([&] { st.busy.hourglass(false); });
+    for (int i = 0; i < entries.size(); ++i) {
+        const BrowserEntry& e = entries[i];
+        st.busy.setCaption(kLoadingCaption + QString::number(out.added + 1) + QLatin1Char('/') + QString::number(m));
+        if (!e.selected || !e.photo) {
+            if (e.selected)
+                deselect(i);
+            continue;
+        }
+        if (st.pool.size() + 1 > kMaxPoolEntries) {
+            dialogs().showmess(kMsgMaxExceeded);
+            out.poolFull = true;
+            break;
+        }
+        st.modified = true;
+        if (doc.FileExtSub(e.path, 0)) {
+            ++out.added;
+            st.window.setPoolGridRows(poolGridRows(int(st.pool.size())));
+        }
+    }
+    return out;
+}
+
+bool pageFoldersHoldImages(const WorkFolder& work)
+{
+    for (int p = 0; p < kPageFolderCount; ++p) {
+        QDirIterator it(work.pageFolder(p), {QStringLiteral("*.bmp")}, QDir::Files);
+        if (it.hasNext())
+            return true;
+    }
+    return false;
+}
+
+bool deletePoolEntryChecked(TForm2& doc, int index)
+{
+    TMainState& st = doc.mainState();
+    st.busy.hourglass(true);
+    const auto restore = qScopeGuard([&] { st.busy.hourglass(false); });
+    doc.PbfSave(-1);
+    if (pageFoldersHoldImages(doc.work())) {
+        dialogs().showmess(kMsgNoDeleteWhileDesigning);
+        return false;
+    }
+    if (index < 0 || index >= st.pool.size())
+        return false;
+    st.modified = true;
+    doc.gaDelete(index);
+    return true;
+}
+
+QRect poolCellPictureRect(const QRect& cell, int w, int h)
+{
+    const double L = cell.left(), T = cell.top();
+    const double R = L + cell.width(), B = T + cell.height();
+    double l, t, r, b;
+    if (h < w) {
+        const double f = 79.0 * h / (2.0 * w);
+        l = L + 5, r = R - 5, t = T + 49 - f, b = B - 49 + f;
+    } else {
+        const double g = 78.0 * w / (2.0 * h);
+        t = T + 5, b = B - 15, l = L + 44.5 - g, r = R - 44.5 + g;
+    }
+    const int il = nearest(l), it = nearest(t);
+    return QRect(il, it, nearest(r) - il, nearest(b) - it);
+}
+
+QString poolCellThumbFile(const QString& imgFolder, int n)
+{
+    for (bool picture : {false, true}) {
+        const QString f = poolThumbPath(imgFolder, n, picture);
+        if (QFileInfo::exists(f))
+            return f;
+    }
+    return {};
+}
+
+} // namespace qv
