@@ -1,5 +1,4 @@
 #include "ImgListModel.h"
-#include <QCollator>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -58,6 +57,35 @@ ShellItem shellItemOf(const QFileInfo& fi)
     return it;
 }
 
+// Names as people sort them: case ignored, runs of digits by their value ("img2" before "img10").
+int naturalCompare(const QString& a, const QString& b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            const qsizetype si = i, sj = j;
+            while (i < a.size() && a[i].isDigit())
+                ++i;
+            while (j < b.size() && b[j].isDigit())
+                ++j;
+            QStringView x = QStringView(a).mid(si, i - si), y = QStringView(b).mid(sj, j - sj);
+            while (x.size() > 1 && x.front() == u'0')
+                x = x.mid(1);
+            while (y.size() > 1 && y.front() == u'0')
+                y = y.mid(1);
+            if (x.size() != y.size())
+                return x.size() < y.size() ? -1 : 1;
+            if (const int c = x.compare(y); c != 0)
+                return c;
+            continue;
+        }
+        const QChar p = a[i++].toCaseFolded(), q = b[j++].toCaseFolded();
+        if (p != q)
+            return p < q ? -1 : 1;
+    }
+    return i < a.size() ? 1 : j < b.size() ? -1 : 0;
+}
+
 } // namespace
 
 const char* const TImgListModel::kMimeType = "application/x-qorvale-browser-items";
@@ -87,13 +115,10 @@ QVector<ShellItem> listFolder(const QString& folder)
     out.reserve(infos.size());
     for (const QFileInfo& fi : infos)
         out.append(shellItemOf(fi));
-    QCollator collator;
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::sort(out.begin(), out.end(), [&](const ShellItem& a, const ShellItem& b) {
         if (a.isFolder != b.isFolder)
             return a.isFolder;
-        const int c = collator.compare(a.displayName, b.displayName);
+        const int c = naturalCompare(a.displayName, b.displayName);
         return c != 0 ? c < 0 : a.displayName < b.displayName;
     });
     return out;
