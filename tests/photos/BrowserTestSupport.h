@@ -33,7 +33,7 @@ inline void copyTo(const QString& source, const QString& target)
 inline void writeSolidBmp(const QString& path, int w, int h, QRgb colour)
 {
     TBigBitmap b(w, h, 24);
-    b.image().fill(colour);
+    b.image().fill(QColor(colour));
     ASSERT_TRUE(writeBmpFile(b, path));
 }
 
