@@ -103,8 +103,28 @@ bool screenReady(TImgListView& v)
     return true;
 }
 
+// The longest gap between the ticks of a 1 ms timer while `work` runs its course.
+qint64 longestStall(const std::function<bool()>& done, const std::function<void()>& start = {})
+{
+    qint64 longest = 0;
+    QElapsedTimer gap;
+    gap.start();
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] { longest = std::max(longest, gap.restart()); });
+    watch.start(1);
+    if (start)
+        start();
+    waitUntil(done);
+    return longest;
+}
+
 int listBench(const QString& sourceFolder)
 {
+    QElapsedTimer idle;
+    idle.start();
+    const qint64 idleStall = longestStall([&] { return idle.elapsed() > 3000; });
+    std::printf("longest event-loop stall in 3 s with nothing to do (the machine's own noise): %lld ms\n", idleStall);
+
     const QStringList files = linkedCopies(sourcePhotos(sourceFolder), QDir::tempPath() + "/qv-bench-list", 1000);
     TImgListView view;
     view.resize(282, 450); // the list at the window's default size
@@ -133,22 +153,15 @@ int listBench(const QString& sourceFolder)
                 n, screenMs, screenCpu, djpeg.wall, djpeg.cpu, screenMs / djpeg.wall);
 
     // Scroll a screenful every 50 ms to the end while a 1 ms timer watches the event loop.
-    qint64 longestGap = 0;
-    QElapsedTimer gap;
-    gap.start();
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] { longestGap = std::max(longestGap, gap.restart()); });
-    watch.start(1);
     QTimer scroller;
     QObject::connect(&scroller, &QTimer::timeout, [&] {
         QScrollBar* bar = view.verticalScrollBar();
         bar->setValue(bar->value() + bar->pageStep());
     });
-    scroller.start(50);
     t.restart();
-    waitUntil([&] { return view.verticalScrollBar()->value() == view.verticalScrollBar()->maximum() && screenReady(view); });
-    scroller.stop();
-    watch.stop();
+    const qint64 longestGap = longestStall(
+        [&] { return view.verticalScrollBar()->value() == view.verticalScrollBar()->maximum() && screenReady(view); },
+        [&] { scroller.start(50); });
     std::printf("scrolling through %d entries: %.0f ms; longest event-loop stall %lld ms; peak memory %.1f MiB; "
                 "thumbnail cache %.1f MiB\n",
                 int(view.count()), double(t.elapsed()), longestGap, peakMiB(), view.items().cachedBytes() / 1048576.0);

@@ -2,6 +2,7 @@
 #include "Platform.h"
 #include <QDir>
 #include <QFileIconProvider>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -195,6 +196,17 @@ void TImgListView::resizeEvent(QResizeEvent* e)
     QListView::resizeEvent(e);
     doItemsLayout(); // the items take the new width
     queueThumbnailRequest();
+}
+
+void TImgListView::keyPressEvent(QKeyEvent* e)
+{
+    if (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier) {
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+            return emit openRequested();
+        if (e->key() == Qt::Key_Backspace)
+            return emit parentRequested();
+    }
+    QListView::keyPressEvent(e); // arrows, Shift and Ctrl selection, Ctrl+A
 }
 
 void TImgListView::showEvent(QShowEvent* e)

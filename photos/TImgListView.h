@@ -55,10 +55,15 @@ public:
 signals:
     void changeFolder(const QString& path);
     void selectionChange();
+    /// Enter on the list: the same as a double-click.
+    void openRequested();
+    /// Backspace on the list: up one folder.
+    void parentRequested();
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     TImgListModel list;

@@ -233,6 +233,8 @@ void TimgFrame::wireList()
     connect(v, &TImgListView::selectionChange, this, [this] { ImgListView1Click(); });
     connect(v, &QAbstractItemView::doubleClicked, this, [this] { ImgListView1DblClick(); });
     connect(v, &TImgListView::changeFolder, this, [this] { ImgListView1ChangeFolder(); });
+    connect(v, &TImgListView::openRequested, this, [this] { ImgListView1DblClick(); });
+    connect(v, &TImgListView::parentRequested, this, [this] { ParentFolderClick(); });
     v->customDrawItem = [this](QPainter& p, int row, const QRect& r, const QColor& bg) {
         ImgListView1CustomDrawItem(p, row, r, bg);
     };

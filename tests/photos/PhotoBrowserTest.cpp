@@ -249,6 +249,12 @@ TEST_F(PhotoBrowserTest, WalksFoldersWithThePathBoxTheParentButtonAndDoubleClick
     select({b + "inner"});
     frame->ImgListView1DblClick();
     EXPECT_EQ(at(), b + "inner/");
+
+    QTest::keyClick(&list(), Qt::Key_Backspace);
+    EXPECT_EQ(at(), b);
+    list().setCurrentIndex(list().items().index(rowOf(b + "inner")));
+    QTest::keyClick(&list(), Qt::Key_Return);
+    EXPECT_EQ(at(), b + "inner/") << "Enter opens the folder, Backspace goes up";
 }
 
 } // namespace qv::test
