@@ -17,6 +17,19 @@ QPixmap blank(int w, int h)
 // Three looks of one button: normal, under the mouse, pressed.
 const QColor kFaces[3] = {QColor(90, 90, 90), QColor(128, 128, 192), QColor(143, 143, 255)};
 
+QVector<QPixmap> threeLooks(int w, int h, const std::function<void(QPainter&, const QColor& face)>& draw)
+{
+    QVector<QPixmap> out;
+    for (const QColor& face : kFaces) {
+        QPixmap pm = blank(w, h);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        draw(p, face);
+        out << pm;
+    }
+    return out;
+}
+
 } // namespace
 
 void TMouseLabel::enterEvent(QEnterEvent* e)
@@ -87,11 +100,7 @@ void TShape::paintEvent(QPaintEvent*)
 
 QVector<QPixmap> addButtonPictures()
 {
-    QVector<QPixmap> out;
-    for (const QColor& face : kFaces) {
-        QPixmap pm = blank(91, 41);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
+    return threeLooks(91, 41, [](QPainter& p, const QColor& face) {
         p.setPen(Qt::white);
         p.setBrush(face);
         p.drawRoundedRect(QRectF(1, 1, 89, 39), 8, 8);
@@ -100,18 +109,12 @@ QVector<QPixmap> addButtonPictures()
         f.setBold(true);
         p.setFont(f);
         p.drawText(QRect(0, 0, 91, 41), Qt::AlignCenter, QStringLiteral("写真追加 ▶"));
-        out << pm;
-    }
-    return out;
+    });
 }
 
 QVector<QPixmap> deleteButtonPictures()
 {
-    QVector<QPixmap> out;
-    for (const QColor& face : kFaces) {
-        QPixmap pm = blank(32, 53);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
+    return threeLooks(32, 53, [](QPainter& p, const QColor& face) {
         p.setPen(QPen(face, 2));
         p.setBrush(Qt::white);
         // a waste bin: lid, handle and body with three ribs
@@ -120,9 +123,7 @@ QVector<QPixmap> deleteButtonPictures()
         p.drawRect(QRectF(12, 7, 8, 4));
         for (int x : {11, 16, 21})
             p.drawLine(QPointF(x, 18), QPointF(x, 36));
-        out << pm;
-    }
-    return out;
+    });
 }
 
 QPixmap arrowPicture(const QColor& colour)

@@ -1,6 +1,7 @@
 // The photo browser panel: its controls, the add and delete buttons, the chosen-photo grid and
 // the folder navigation. What adding and deleting do to the pool lives in PoolBrowser.
 #include "Unit11.h"
+#include "NamedWidget.h"
 #include "BmpCodec.h"
 #include "PhotoPool.h"
 #include "Platform.h"
@@ -23,12 +24,16 @@
 namespace qv {
 namespace {
 
-template <class W>
-W* named(QWidget* parent, const char* name)
+// A picture and, on top of it at the same place, a transparent label that takes the mouse.
+TMouseLabel* pictureButton(QWidget* parent, const char* pictureName, const char* labelName, const QRect& r,
+                           int labelHeight, const QPixmap& picture, QLabel** image)
 {
-    auto* w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    return w;
+    *image = named<QLabel>(parent, pictureName);
+    (*image)->setGeometry(r);
+    (*image)->setPixmap(picture);
+    auto* label = named<TMouseLabel>(parent, labelName);
+    label->setGeometry(r.x(), r.y(), r.width(), labelHeight);
+    return label;
 }
 
 const QColor kGrey(128, 128, 128);
@@ -143,21 +148,13 @@ void TimgFrame::buildButtons()
 
     panelAdd = named<QFrame>(Imgnav, "panelAdd");
     panelAdd->setFixedHeight(140);
-    int x = 19;
-    for (QLabel** arrow : {&Image2, &Image3, &Image36}) {
-        *arrow = new QLabel(panelAdd);
-        (*arrow)->setGeometry(x, 12, 30, 37);
-        x += 50;
-    }
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image3->setObjectName(QStringLiteral("Image3"));
-    Image36->setObjectName(QStringLiteral("Image36"));
+    Image2 = named<QLabel>(panelAdd, "Image2");
+    Image3 = named<QLabel>(panelAdd, "Image3");
+    Image36 = named<QLabel>(panelAdd, "Image36");
+    for (int i = 0; QLabel* arrow : {Image2, Image3, Image36})
+        arrow->setGeometry(19 + 50 * i++, 12, 30, 37);
     imgLstPicAdd = addButtonPictures();
-    imgPicAdd = named<QLabel>(panelAdd, "imgPicAdd");
-    imgPicAdd->setGeometry(42, 62, 91, 41);
-    imgPicAdd->setPixmap(imgLstPicAdd[0]);
-    photoAdd = named<TMouseLabel>(panelAdd, "photoAdd");
-    photoAdd->setGeometry(42, 62, 91, 33);
+    photoAdd = pictureButton(panelAdd, "imgPicAdd", "photoAdd", QRect(42, 62, 91, 41), 33, imgLstPicAdd[0], &imgPicAdd);
     photoAdd->setAcceptDrops(true);
     photoAdd->onEnter = [this] { if (addLook() == AddLook::Ready) setAddLook(AddLook::Hover); };
     photoAdd->onLeave = [this] {
@@ -188,11 +185,7 @@ void TimgFrame::buildButtons()
     Panel2 = named<QFrame>(Imgnav, "Panel2");
     Panel2->setFixedHeight(110);
     imgLstDelete = deleteButtonPictures();
-    imgDelete = named<QLabel>(Panel2, "imgDelete");
-    imgDelete->setGeometry(71, 8, 32, 53);
-    imgDelete->setPixmap(imgLstDelete[0]);
-    L11 = named<TMouseLabel>(Panel2, "L11");
-    L11->setGeometry(71, 8, 32, 53);
+    L11 = pictureButton(Panel2, "imgDelete", "L11", QRect(71, 8, 32, 53), 53, imgLstDelete[0], &imgDelete);
     L11->onEnter = [this] { imgDelete->setPixmap(imgLstDelete[1]); };
     L11->onLeave = [this] { imgDelete->setPixmap(imgLstDelete[0]); };
     L11->onPress = [this] {
