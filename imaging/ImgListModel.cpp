@@ -310,7 +310,8 @@ void TImgListModel::requestThumbnails(int first, int last, int ahead)
             return;
         const QString key = thumbKey(items[r]);
         if (!cache.contains(key))
-            jobs.push_back({key, items[r].path, items[r].imageType == ShellImageType::Jpeg, generation});
+            jobs.push_back({key, items[r].path, items[r].imageType == ShellImageType::Jpeg, generation,
+                            disk.find(key), disk.isOn()});
     };
     for (int r = first; r <= last; ++r)
         want(r);
@@ -335,6 +336,8 @@ void TImgListModel::thumbnailDone(const ThumbQueue::Job& job, const ThumbResult&
         scheduleRescan(0); // the row goes with the next listing
         return;
     }
+    if (!r.jpeg.isEmpty())
+        disk.add(job.key, r.jpeg);
     const int bytes = int(r.image.sizeInBytes() >> 10) + 1;
     cache.insert(job.key, new Cached{r.image}, bytes);
     const int row = rowOfPath(job.path);

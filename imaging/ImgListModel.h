@@ -2,6 +2,7 @@
 // The folder list behind the photo browser's thumbnail list view: the entries of one folder
 // with their shell facts, kept up to date as the folder changes on disk, and their thumbnails
 // made in the background and kept in a bounded cache.
+#include "ThumbDiskCache.h"
 #include "ThumbQueue.h"
 #include <QAbstractListModel>
 #include <QCache>
@@ -72,6 +73,8 @@ public:
     void requestThumbnails(int first, int last, int ahead);
     void setCacheLimit(qint64 bytes) { cache.setMaxCost(int(std::max<qint64>(1, bytes >> 10))); }
     qint64 cachedBytes() const { return qint64(cache.totalCost()) << 10; }
+    /// @brief Keeps thumbnails in a file from now on (empty: only in memory); read at once.
+    void setDiskCacheFile(const QString& file) { disk.open(file); }
     /// @brief Waits until the thumbnails asked for are made, and delivers them (tests, benchmarks).
     void waitForThumbnails();
 
@@ -86,6 +89,7 @@ private:
     QVector<ShellItem> items;
     QHash<QString, int> rows;
     QCache<QString, Cached> cache;
+    ThumbDiskCache disk;
     QFileSystemWatcher watcher;
     QTimer rescanTimer;
     int generation = 0;

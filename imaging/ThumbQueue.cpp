@@ -1,9 +1,5 @@
 #include "ThumbQueue.h"
 #include <QMutexLocker>
-#ifdef __linux__
-#include <sys/resource.h>
-#include <unistd.h>
-#endif
 
 namespace qv {
 
@@ -36,26 +32,15 @@ void ThumbQueue::stop()
     pool.waitForDone();
 }
 
-// Thumbnails yield to the user-interface thread: a worker runs a few steps nicer than it, so the
-// list keeps scrolling smoothly while both cores decode.
-static void yieldToInterface()
-{
-#ifdef __linux__
-    constexpr int kWorkerNice = 5;
-    setpriority(PRIO_PROCESS, id_t(gettid()), kWorkerNice);
-#endif
-}
-
 void ThumbQueue::work()
 {
-    yieldToInterface();
     QMutexLocker lock(&mutex);
     while (!waiting.empty()) {
         const Job job = std::move(waiting.front());
         waiting.pop_front();
         running.insert(job.key);
         lock.unlock();
-        const ThumbResult r = makeThumbnail(job.path, job.jpeg, boxSize);
+        const ThumbResult r = cachedThumbnail(job.cached, job.path, job.jpeg, boxSize, job.store);
         deliver(job, r);
         lock.relock();
         running.remove(job.key);

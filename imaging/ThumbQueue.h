@@ -19,6 +19,8 @@ public:
         QString path;
         bool jpeg = false;
         int generation = 0;
+        QByteArray cached; // bytes of the disk cache, if it holds this thumbnail
+        bool store = false; // encode a new thumbnail for the disk cache
     };
     /// Called on a worker thread with each finished thumbnail.
     using Deliver = std::function<void(const Job&, const ThumbResult&)>;

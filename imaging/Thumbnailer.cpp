@@ -95,4 +95,18 @@ ThumbResult makeThumbnail(const QString& path, bool jpeg, int box)
     return jpeg ? jpegThumbnail(path, box) : bmpThumbnail(path, box);
 }
 
+ThumbResult cachedThumbnail(const QByteArray& cached, const QString& path, bool jpeg, int box, bool store)
+{
+    if (!cached.isEmpty()) {
+        const ImageLoadResult r = decodeJpeg(cached, 1, 32);
+        const QImage img = r.ok() ? r.bitmap.image().convertToFormat(QImage::Format_RGB32) : QImage();
+        if (!img.isNull() && img.width() <= box && img.height() <= box)
+            return {ThumbOutcome::Ready, img, {}};
+    }
+    ThumbResult r = makeThumbnail(path, jpeg, box);
+    if (store && r.outcome == ThumbOutcome::Ready)
+        r.jpeg = encodeJpeg(TBigBitmap::fromImage(r.image), kThumbJpegQuality);
+    return r;
+}
+
 } // namespace qv

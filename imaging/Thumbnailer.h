@@ -14,8 +14,12 @@ enum class ThumbOutcome {
 
 struct ThumbResult {
     ThumbOutcome outcome = ThumbOutcome::Broken;
-    QImage image; // Format_RGB32, fits the box, only when Ready
+    QImage image;    // Format_RGB32, fits the box, only when Ready
+    QByteArray jpeg; // the thumbnail encoded for the disk cache, when asked for
 };
+
+/// Quality of thumbnails kept on disk.
+constexpr int kThumbJpegQuality = 80;
 
 /// Sources whose thumbnail would need more pixels than this are refused (shown broken):
 /// a thumbnail never takes more than a few tens of megabytes, whatever the file claims.
@@ -30,5 +34,8 @@ bool readBmpHeaderSize(const QByteArray& head, int* width, int* height);
 
 /// @brief Thumbnail of a JPEG (`jpeg` true) or BMP file fitting box x box pixels.
 ThumbResult makeThumbnail(const QString& path, bool jpeg, int box);
+/// @brief The thumbnail from bytes of the disk cache when they decode, else from the file; when
+/// made from the file and `store` is set, its JPEG bytes for the cache come with it.
+ThumbResult cachedThumbnail(const QByteArray& cached, const QString& path, bool jpeg, int box, bool store);
 
 } // namespace qv

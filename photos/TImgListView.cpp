@@ -137,6 +137,26 @@ bool TImgListView::goToPath(const QString& text)
     return list.setFolder(path);
 }
 
+void TImgListView::setThumbCache(const QString& folder, bool enabled)
+{
+    cacheFolder = folder;
+    cacheOn = enabled;
+    list.setDiskCacheFile(thumbCacheFilePath());
+}
+
+void TImgListView::setThumbCacheFile(const QString& name)
+{
+    // A name that could leave the cache folder (or the file system's root, which has none)
+    // gets a plain one.
+    cacheFile = name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String("..") ? QStringLiteral("_") : name;
+    list.setDiskCacheFile(thumbCacheFilePath());
+}
+
+QString TImgListView::thumbCacheFilePath() const
+{
+    return cacheOn && !cacheFolder.isEmpty() && !cacheFile.isEmpty() ? QDir(cacheFolder).filePath(cacheFile) : QString();
+}
+
 bool TImgListView::isItemSelected(int row) const { return selectionModel()->isSelected(list.index(row)); }
 
 void TImgListView::setItemSelected(int row, bool on)

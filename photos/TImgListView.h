@@ -41,10 +41,12 @@ public:
     /// @brief Opens a folder in the list; hands a file to the system. True when something opened.
     bool defaultAction(int row);
 
-    // the thumbnail cache on disk, set by the panel
-    QString thumbCacheFolder;
-    QString thumbCacheFile;
-    bool thumbCacheEnabled = false;
+    // the thumbnail cache on disk: a folder, and in it one file per folder name
+    /// @brief Points the cache at a folder and switches it on or off.
+    void setThumbCache(const QString& folder, bool enabled);
+    /// @brief The cache file for the folder now listed (the panel names it after the folder).
+    void setThumbCacheFile(const QString& name);
+    QString thumbCacheFilePath() const;
 
     /// Draws the texts of an item beside its thumbnail (the panel's handler).
     std::function<void(QPainter&, int row, const QRect& iconRect, const QColor& background)> customDrawItem;
@@ -67,6 +69,8 @@ protected:
 
 private:
     TImgListModel list;
+    QString cacheFolder, cacheFile;
+    bool cacheOn = false;
     bool requestQueued = false;
     void queueThumbnailRequest();
 };

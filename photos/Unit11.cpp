@@ -352,8 +352,7 @@ void TimgFrame::setPoolGridRows(int rows)
 
 void TimgFrame::setThumbCache(const QString& folder, bool enabled)
 {
-    ImgListView1->thumbCacheFolder = folder;
-    ImgListView1->thumbCacheEnabled = enabled;
+    ImgListView1->setThumbCache(folder, enabled);
 }
 
 // --- drawing ---
@@ -456,8 +455,7 @@ void TimgFrame::ImgListView1ChangeFolder()
     const QString path = ImgListView1->currentPath();
     if (path.isEmpty())
         return;
-    const QString last = QFileInfo(path).fileName();
-    ImgListView1->thumbCacheFile = last.isEmpty() ? path : last;
+    ImgListView1->setThumbCacheFile(QFileInfo(path).fileName());
     const QString id = ImgListView1->currentFolderId();
     // While the user types in the box, the list follows the text but the text stays as typed.
     const QString typed = ComboBox3->currentText();

@@ -154,6 +154,41 @@ TEST(ImgListModel, TwoThousandPhotosAreListedAndOnlyWhatIsAskedForIsDecoded)
     EXPECT_LE(m.cachedBytes(), 100 << 10) << "the cache stays within its bound";
 }
 
+TEST(ImgListModel, ThumbnailsComeBackFromTheDiskCache)
+{
+    const QString dir = makeFolder("cached");
+    const QString photo = dir + "p.jpg", cacheFile = makeFolder("thumb") + "cached";
+    copyTo(photoData("Canon_40D.jpg"), photo);
+    auto thumbOf = [&](const QString& cache) {
+        TImgListModel m;
+        m.setDiskCacheFile(cache);
+        EXPECT_TRUE(m.setFolder(dir));
+        m.requestThumbnails(0, 0, 0);
+        m.waitForThumbnails();
+        return m.thumbState(0) == TImgListModel::ThumbReady ? m.thumbnail(0).size() : QSize();
+    };
+    EXPECT_EQ(thumbOf(cacheFile), QSize(84, 57));
+    // The photo's bytes spoilt, its size and time kept: only the cache can still show it.
+    const QDateTime when = QFileInfo(photo).lastModified();
+    {
+        QFile f(photo);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.write(QByteArray(int(f.size()), 'x'));
+        f.flush();
+        f.setFileTime(when, QFileDevice::FileModificationTime);
+    }
+    EXPECT_EQ(thumbOf(cacheFile), QSize(84, 57));
+    EXPECT_EQ(thumbOf({}), QSize()) << "without the cache the spoilt photo is broken";
+
+    // A torn or foreign cache file is no harm.
+    const QByteArray good = readFile(cacheFile);
+    writeFile(cacheFile, good.left(good.size() - 5));
+    EXPECT_EQ(thumbOf(cacheFile), QSize()) << "the torn entry is not used";
+    writeFile(cacheFile, "not a cache at all");
+    EXPECT_EQ(thumbOf(cacheFile), QSize());
+    EXPECT_EQ(readFile(cacheFile), QByteArray("not a cache at all")) << "a foreign file is left alone";
+}
+
 TEST(ImgListModel, ThumbnailScaleAndBmpHeader)
 {
     struct Case {

@@ -218,6 +218,7 @@ TEST_F(PhotoBrowserTest, WalksFoldersWithThePathBoxTheParentButtonAndDoubleClick
     auto at = [&] { return list().currentPath() + "/"; };
 
     ASSERT_TRUE(list().goToPath(a));
+    EXPECT_EQ(list().thumbCacheFilePath(), work() + "thumb/A") << "the thumbnail cache is named after the folder";
     ASSERT_TRUE(list().goToPath(b));
     EXPECT_EQ(box->itemText(0) + "/", b);
     EXPECT_EQ(box->itemText(1) + "/", a);
