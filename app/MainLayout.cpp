@@ -56,6 +56,7 @@ void TForm1::buildLayout()
     setUpPhotoBrowser();
     column->addWidget(buildMainPanel(), 1);
     column->addWidget(buildLowBar());
+    setUpPageDrop();
 
     buildTopMenu();
     buildBusyPanel();

@@ -146,6 +146,7 @@ private:
     void buildTopMenu();
     void buildBusyPanel();
     void setUpPhotoBrowser();
+    void setUpPageDrop();   // PBMain takes photos from the design photo strip
     void wireBusyHooks();
     void wireWindowHooks();
     void setHourglass(bool on);

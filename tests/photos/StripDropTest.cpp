@@ -3,6 +3,10 @@
 #include "BrowserTestSupport.h"
 #include "PoolBrowser.h"
 #include "Unit2.h"
+#include "PaintBox.h"
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 
 namespace qv::test {
 
@@ -36,6 +40,21 @@ TEST(StripDrop, AddsTheStripPhotoUnlessThePageIsFull)
     EXPECT_EQ(dialogs.messages, QStringList({"message: 最大数を超えました"}));
     EXPECT_EQ(doc.countImages(), kMaxPageImages);
     EXPECT_FALSE(st.modified);
+}
+
+TEST_F(FormTest, ThePageCanvasTakesOnlyTheStripsPhotos)
+{
+    makeForm();
+    form->state.pool = {{kPoolPhotoName, false, 400, 300}};
+    form->state.window.photoStripRow = [] { return 0; };
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(baseDir() + "a.jpg")});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(form->PBMain, &enter);
+    EXPECT_FALSE(enter.isAccepted()) << "a drag from elsewhere than the design strip";
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(form->PBMain, &drop);
+    EXPECT_EQ(form->Form2->itemCount(), 0);
 }
 
 } // namespace qv::test
