@@ -104,7 +104,13 @@ PoolAddOutcome addPhotosToPool(TForm2& doc, const QVector<BrowserEntry>& entries
             break;
         }
         st.modified = true;
-        const bool added = prefetch.has(i) ? commitPreparedPhoto(doc, e.path, prefetch.take(i)) : doc.FileExtSub(e.path, 0);
+        bool added;
+        if (prefetch.has(i)) {
+            st.busy.show(); // while the photo is still being decoded
+            added = commitPreparedPhoto(doc, e.path, prefetch.take(i));
+        } else {
+            added = doc.FileExtSub(e.path, 0);
+        }
         if (added) {
             ++out.added;
             st.window.setPoolGridRows(poolGridRows(int(st.pool.size())));

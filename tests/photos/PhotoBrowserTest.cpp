@@ -17,7 +17,7 @@ namespace qv::test {
 class PhotoBrowserTest : public FormTest {
 protected:
     TimgFrame* frame = nullptr;
-    QStringList loadingCaptions; // the busy caption each time an import shows the panel
+    QStringList loadingCaptions; // the busy caption each time an import shows the panel anew
 
     void SetUp() override
     {
@@ -28,7 +28,8 @@ protected:
         frame = form->photoBrowser;
         TMainState& st = form->state;
         st.busy.show = [this, show = st.busy.show] {
-            loadingCaptions << form->GridSet->text();
+            if (loadingCaptions.isEmpty() || loadingCaptions.last() != form->GridSet->text())
+                loadingCaptions << form->GridSet->text();
             show();
         };
     }
