@@ -39,7 +39,6 @@ TMouseLabel* pictureButton(QWidget* parent, const char* pictureName, const char*
 const QColor kGrey(128, 128, 128);
 const QColor kSilver(192, 192, 192);
 const QColor kBlue(0, 0, 255);
-const QColor kPanelBack(255, 251, 240);
 
 struct AddLookColours {
     QColor fill, arrows; // an invalid arrow colour leaves the arrows as they are
@@ -139,10 +138,8 @@ void TimgFrame::buildButtons()
 {
     Imgnav = named<QFrame>(this, "Imgnav");
     Imgnav->setFixedWidth(175);
-    Imgnav->setAutoFillBackground(true);
-    QPalette pal = Imgnav->palette();
-    pal.setColor(QPalette::Window, kPanelBack);
-    Imgnav->setPalette(pal);
+    // The arrows are drawn on this colour; a style sheet keeps it whatever the window's scheme says.
+    Imgnav->setStyleSheet(QStringLiteral("QFrame#Imgnav, QFrame#Panel2 { background: rgb(255, 251, 240); }"));
     auto* column = new QVBoxLayout(Imgnav);
     column->setContentsMargins(0, 0, 0, 0);
 
@@ -269,14 +266,14 @@ void TimgFrame::addButtonOff() { setAddLook(AddLook::Off); }
 void TimgFrame::delButtonOn()
 {
     L11->show();
-    Label2->setStyleSheet(QStringLiteral("color: rgb(128, 128, 128);"));
+    Label2->setStyleSheet(QStringLiteral("color: rgb(128, 128, 128); background: transparent;"));
     S11->setBrushColor(QColor(63, 192, 147));
 }
 
 void TimgFrame::delButtonOff()
 {
     L11->hide();
-    Label2->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
+    Label2->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255); background: transparent;"));
     S11->setBrushColor(QColor(246, 242, 231));
 }
 
