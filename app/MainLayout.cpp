@@ -1,5 +1,6 @@
 // The controls of the main window and where they sit.
 #include "BookTypes.h"
+#include "NamedWidget.h"
 #include "Colors.h"
 #include "PaintBox.h"
 #include "PageRenderer.h"
@@ -16,14 +17,6 @@
 
 namespace qv {
 namespace {
-
-template <class W>
-W* named(QWidget* parent, const char* name)
-{
-    auto* w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
 
 template <class L>
 L* bareLayout(QWidget* owner)
@@ -60,8 +53,10 @@ void TForm1::buildLayout()
     imgFrame1 = named<QFrame>(Qor_Panel, "imgFrame1");
     imgFrame1->hide();
     column->addWidget(imgFrame1, 1);
+    setUpPhotoBrowser();
     column->addWidget(buildMainPanel(), 1);
     column->addWidget(buildLowBar());
+    setUpPageDrop();
 
     buildTopMenu();
     buildBusyPanel();

@@ -13,6 +13,7 @@
 #include "Platform.h"
 #include "PropertyPanel.h"
 #include "PrintPanel.h"
+#include "Unit11.h"
 #include "Unit2.h"
 #include <QAbstractScrollArea>
 #include <QComboBox>
@@ -112,6 +113,7 @@ void TForm1::setUpThumbCache()
 {
     thumbCachePath = WorkFolder(baseDir).thumbFolder();
     thumbCacheEnabled = QFileInfo(thumbCachePath).isDir() || QDir().mkpath(thumbCachePath);
+    photoBrowser->setThumbCache(thumbCachePath, thumbCacheEnabled);
 }
 
 void TForm1::FormActivate()

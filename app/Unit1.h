@@ -37,6 +37,7 @@ class TPrintPanel;
 struct TPrintColumn;
 class TForm2;
 class TPaintBox;
+class TimgFrame;
 
 inline const QString kAppTitle = QStringLiteral("Qorvale");
 inline const QString kMsgAlreadyRunning = QStringLiteral("すでに起動しています。");
@@ -145,6 +146,7 @@ public:
     QComboBox* cmbVersion = nullptr;
     QFrame* LowBarPanel = nullptr;
     QFrame* imgFrame1 = nullptr;
+    TimgFrame* photoBrowser = nullptr;   // the photo browser panel inside imgFrame1
     QFrame* MainPanel = nullptr;
     QFrame* tool = nullptr;
     QToolBar* ToolBar1 = nullptr;
@@ -205,6 +207,8 @@ private:
     void wireEditor();
     void wireSteps();
     PointerInput pointerInput(QMouseEvent* e, bool dbl = false) const;
+    void setUpPhotoBrowser();
+    void setUpPageDrop();   // PBMain takes photos from the design photo strip
     void wireBusyHooks();
     void wireWindowHooks();
     void setUpPropertyPanel();

@@ -4,7 +4,9 @@
 #include "Dialogs.h"
 #include "ExifOrientation.h"
 #include "JpegCodec.h"
+#include "PhotoImportParallel.h"
 #include "PhotoPool.h"
+#include "ReplacingFile.h"
 #include "Resize.h"
 #include "Unit2.h"
 #include <QDir>
@@ -117,6 +119,57 @@ bool TForm2::FileExtSub(const QString& path, int hint)
         dialogs().showmess(kMsgPoolCopyFailed);
     fitLongSide(scratch, pageWidth / 5, true, useMMX);
     if (scratch.isNull() || !writeBmpFile(scratch, poolThumbPath(img, n, !jpeg)))
+        dialogs().showmess(kMsgPoolThumbFailed);
+    main.busy.hide();
+    return true;
+}
+
+} // namespace qv
+
+// --- importing several photos at once (PhotoImportParallel.h) ---
+
+namespace qv {
+
+int32_t poolPageWidth(const QString& bookType) { return typePageWidth(bookType); }
+
+// The same steps as FileExtSub's for a JPEG, on bitmaps and bytes that belong to no one else.
+PreparedPhoto preparePoolPhoto(const QString& path, int32_t pageWidth, bool useMMX)
+{
+    PreparedPhoto p;
+    const int orientation = readExifOrientationFile(path);
+    TBigBitmap b = decodePoolSource(path, true, orientation);
+    if (b.isNull())
+        return p;
+    p.srcWidth = b.width();
+    p.srcHeight = b.height();
+    fitLongSide(b, pageWidth, false, useMMX);
+    fitLongSide(b, pageWidth / 5, true, useMMX);
+    p.thumb = std::move(b);
+    ImageLoadResult full = loadJpegFull(path);
+    if (full.ok() && applyExifOrientation(full.bitmap, orientation))
+        p.copy = encodeJpeg(full.bitmap, kPoolJpegQuality);
+    return p;
+}
+
+bool commitPreparedPhoto(TForm2& doc, const QString& path, const PreparedPhoto& prepared)
+{
+    if (prepared.thumb.isNull())
+        return doc.FileExtSub(path, 0);
+    TMainState& main = doc.mainState();
+    const QString img = doc.work().imgFolder();
+    if (!QDir().mkpath(img))
+        return false;
+    main.pool.append(TInfos{kPoolPhotoName, false, prepared.srcWidth, prepared.srcHeight});
+    const int n = int(main.pool.size()) - 1;
+    const QString copy = poolCopyPath(img, n, false);
+    main.busy.show();
+    main.window.refreshPhotoStrip();
+    if (!sameFile(path, copy))
+        clearNewIndex(img, n, path);
+    ReplacingFile f(copy);
+    if (prepared.copy.isEmpty() || !f.open() || !f.write(prepared.copy.constData(), prepared.copy.size()) || !f.commit())
+        dialogs().showmess(kMsgPoolCopyFailed);
+    if (!writeBmpFile(prepared.thumb, poolThumbPath(img, n, false)))
         dialogs().showmess(kMsgPoolThumbFailed);
     main.busy.hide();
     return true;

@@ -1,0 +1,109 @@
+#pragma once
+// The folder list behind the photo browser's thumbnail list view: the entries of one folder
+// with their shell facts, kept up to date as the folder changes on disk, and their thumbnails
+// made in the background and kept in a bounded cache.
+#include "ThumbDiskCache.h"
+#include "ThumbQueue.h"
+#include <QAbstractListModel>
+#include <QCache>
+#include <QFileSystemWatcher>
+#include <QHash>
+#include <QTimer>
+#include <memory>
+
+namespace qv {
+
+enum class ShellImageType { None, Bmp, Jpeg, Folder, Other };
+
+/// One entry of the folder as the list shows it.
+struct ShellItem {
+    QString path;          // full path
+    QString displayName;
+    QString typeName;      // the system's name of the file type
+    qint64 size = 0;       // bytes
+    qint64 mtimeMs = 0;
+    bool isFolder = false;
+    ShellImageType imageType = ShellImageType::None;
+
+    bool isPhoto() const { return imageType == ShellImageType::Bmp || imageType == ShellImageType::Jpeg; }
+    /// @brief "<size / 1024 + 1>KB" for a file, empty for a folder.
+    QString sizeText() const;
+};
+
+/// @brief Kind of a path: Folder, Jpeg (".jpg", ".jpeg"), Bmp, Other for the files the system
+/// knows as pictures, text, video, mail, web pages or programs, None for anything else.
+ShellImageType shellImageType(const QString& path, bool isFolder);
+
+class TImgListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    enum Role { PathRole = Qt::UserRole + 1, TypeNameRole, SizeTextRole, IsFolderRole, ImageTypeRole,
+                ThumbnailRole, ThumbStateRole };
+    enum ThumbState { NoThumb, ThumbReady, ThumbBroken };
+
+    static constexpr int kDefaultThumbSize = 84;
+    static constexpr qint64 kDefaultCacheBytes = 64LL << 20;
+    static const char* const kMimeType;  // the list's own drag format: full paths, one a line
+
+    explicit TImgListModel(QObject* parent = nullptr, int thumbSize = kDefaultThumbSize);
+    ~TImgListModel() override;
+
+    /// @brief Lists the folder; false (and the list unchanged) when it names no folder.
+    bool setFolder(const QString& path);
+    QString folder() const { return current; }
+    /// @brief Goes to the parent folder; false at the file system's root.
+    bool goUp();
+    /// @brief Reads the folder again and applies the differences row by row.
+    void rescan();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+
+    const ShellItem& item(int row) const { return items[row]; }
+    int rowOfPath(const QString& path) const { return rows.value(path, -1); }
+    int thumbnailSize() const { return queue.box(); }
+    ThumbState thumbState(int row) const;
+    QImage thumbnail(int row) const;
+
+    /// @brief Asks for the thumbnails of rows first..last (on screen), then of `ahead` rows
+    /// after and before them; replaces any earlier request.
+    void requestThumbnails(int first, int last, int ahead);
+    void setCacheLimit(qint64 bytes) { cache.setMaxCost(int(std::max<qint64>(1, bytes >> 10))); }
+    qint64 cachedBytes() const { return qint64(cache.totalCost()) << 10; }
+    /// @brief Keeps thumbnails in a file from now on (empty: only in memory); read at once.
+    void setDiskCacheFile(const QString& file) { disk.open(file); }
+    /// @brief Waits until the thumbnails asked for are made, and delivers them (tests, benchmarks).
+    void waitForThumbnails();
+
+signals:
+    void folderChanged(const QString& path);
+
+private:
+    struct Cached {
+        QImage image;  // null for a broken file
+    };
+    QString current;
+    QVector<ShellItem> items;
+    QHash<QString, int> rows;
+    QCache<QString, Cached> cache;
+    ThumbDiskCache disk;
+    QFileSystemWatcher watcher;
+    QTimer rescanTimer;
+    int generation = 0;
+    ThumbQueue queue;
+
+    static QString thumbKey(const ShellItem& it);
+    void setItems(QVector<ShellItem> fresh);
+    void reindex();
+    void thumbnailDone(const ThumbQueue::Job& job, const ThumbResult& r);
+    void scheduleRescan(int ms);
+};
+
+/// @brief The entries of a folder, folders first, then by name as people sort (numbers by
+/// value, case ignored); hidden entries left out.
+QVector<ShellItem> listFolder(const QString& folder);
+
+} // namespace qv

@@ -1,0 +1,62 @@
+#pragma once
+// What the photo browser does with the pool, without its widgets: adding the chosen files in
+// order with progress and the pool limit, deleting an entry only while no page holds a
+// picture, and where a pool thumbnail sits in a cell of the chosen-photo grid.
+#include "WorkFolder.h"
+#include <QRect>
+#include <QVector>
+#include <functional>
+
+namespace qv {
+
+class TForm2;
+struct TMainState;
+
+inline const QString kLoadingCaption = QStringLiteral("読み込み中...");
+inline const QString kMsgNoDeleteWhileDesigning = QStringLiteral(
+    "デザイン中は画像/写真を削除できません。(不要な画像/写真が残っていても問題はありません。)");
+
+constexpr int kPoolCellWidth = 89;
+constexpr int kPoolCellHeight = 98;
+
+/// One entry of the folder list as adding sees it.
+struct BrowserEntry {
+    QString path;
+    bool selected = false;
+    bool photo = false; // a BMP or JPEG file
+};
+
+struct PoolAddOutcome {
+    int added = 0;
+    bool poolFull = false; // stopped by the pool limit (the message was shown)
+};
+
+/// @brief Adds the selected photos of `entries` in their order: the busy caption counts
+/// "読み込み中...k+1/m" over the m selected entries, a full pool stops with "最大数を超えました"
+/// (what was added stays), and `deselect(i)` is called for every selected entry that is no photo.
+PoolAddOutcome addPhotosToPool(TForm2& doc, const QVector<BrowserEntry>& entries,
+                               const std::function<void(int)>& deselect);
+
+/// @brief True when any page folder 0..16 holds a ".bmp" file (a picture placed on a page).
+bool pageFoldersHoldImages(const WorkFolder& work);
+/// @brief Writes the current page, then deletes pool entry `index` unless a page holds a
+/// picture (then the warning is shown and the pool stays). True when deleted.
+bool deletePoolEntryChecked(TForm2& doc, int index);
+
+/// @brief Whether the page canvas takes a drag: the design photo strip's current row must be a
+/// pool entry.
+bool pageAcceptsStripPhoto(const TMainState& st);
+/// @brief Puts the design photo strip's current photo on the page at canvas point x, y (0, 0:
+/// its default place). A full page (8 photos or 20 items on the side being edited) shows
+/// "最大数を超えました" and changes nothing; otherwise the selection tool is chosen, an undo
+/// snapshot of level 2 taken, the image item added and the book marked modified. True when added;
+/// the caller repaints the canvas.
+bool dropStripPhoto(TForm2& doc, int x, int y);
+
+/// @brief Where the pool thumbnail of a photo of w x h pixels is drawn in a grid cell.
+QRect poolCellPictureRect(const QRect& cell, int w, int h);
+/// @brief The thumbnail file of pool entry n: "tn_.bmp" if present, else "tn.bmp" if present,
+/// else empty.
+QString poolCellThumbFile(const QString& imgFolder, int n);
+
+} // namespace qv

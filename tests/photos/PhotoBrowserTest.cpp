@@ -1,0 +1,262 @@
+// The photo browser panel in the real window: adding with progress and the pool limit, the
+// chosen-photo grid's cells, deleting, drops from other programs, and folder navigation.
+#include "BrowserTestSupport.h"
+#include "PhotoPool.h"
+#include "PoolBrowser.h"
+#include "PoolGrid.h"
+#include "TImgListView.h"
+#include "Unit11.h"
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QTest>
+
+namespace qv::test {
+
+class PhotoBrowserTest : public FormTest {
+protected:
+    TimgFrame* frame = nullptr;
+    QStringList loadingCaptions; // the busy caption each time an import shows the panel anew
+
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        makeForm();
+        showForm();
+        form->imgFrame1->show();
+        frame = form->photoBrowser;
+        TMainState& st = form->state;
+        st.busy.show = [this, show = st.busy.show] {
+            if (loadingCaptions.isEmpty() || loadingCaptions.last() != form->GridSet->text())
+                loadingCaptions << form->GridSet->text();
+            show();
+        };
+    }
+
+    TImgListView& list() { return *frame->ImgListView1; }
+    int rowOf(const QString& path) { return list().items().rowOfPath(QFileInfo(path).canonicalFilePath()); }
+    void select(const QStringList& paths)
+    {
+        list().clearSelection();
+        for (const QString& p : paths)
+            list().setItemSelected(rowOf(p), true);
+    }
+    /// A folder with a sub folder, a text file, a JPEG photo and a BMP picture.
+    QString mixedFolder()
+    {
+        const QString dir = makeFolder("mixed");
+        QDir().mkpath(dir + "dir");
+        copyTo(photoData("Canon_40D.jpg"), dir + "a.jpg");
+        writeSolidBmp(dir + "b.bmp", 60, 40, qRgb(0, 0, 255));
+        writeFile(dir + "notes.txt", "text");
+        EXPECT_TRUE(list().goToPath(dir));
+        return dir;
+    }
+    QImage drawCell(int col, int row, bool selected = false)
+    {
+        QImage img(kPoolCellWidth, kPoolCellHeight, QImage::Format_RGB32);
+        img.fill(Qt::black);
+        QPainter p(&img);
+        frame->Grid1DrawCell(p, col, row, img.rect(), selected);
+        return img;
+    }
+    void clickCell(int col, int row)
+    {
+        const QRect r = frame->Grid1->visualRect(frame->Grid1->model()->index(row, col));
+        QTest::mouseClick(frame->Grid1->viewport(), Qt::LeftButton, {}, r.center());
+    }
+};
+
+TEST_F(PhotoBrowserTest, AddsTheSelectedPhotosInOrderAndDeselectsTheRest)
+{
+    const QString dir = mixedFolder();
+    select({dir + "dir", dir + "notes.txt", dir + "a.jpg", dir + "b.bmp"});
+    EXPECT_EQ(frame->addLook(), TimgFrame::AddLook::Off) << "the first selected item is a folder";
+    frame->photoAddClick();
+
+    const TMainState& st = form->state;
+    ASSERT_EQ(st.pool.size(), 2);
+    EXPECT_EQ(st.pool[0].name, kPoolPhotoName);
+    EXPECT_EQ(st.pool[1].name, kPoolPictureName);
+    EXPECT_EQ(st.pool[1].srcWidth, 60);
+    EXPECT_EQ(loadingCaptions, QStringList({"読み込み中...1/4", "読み込み中...2/4"}));
+    EXPECT_TRUE(st.modified);
+    EXPECT_FALSE(list().isItemSelected(rowOf(dir + "dir")));
+    EXPECT_FALSE(list().isItemSelected(rowOf(dir + "notes.txt")));
+    EXPECT_TRUE(list().isItemSelected(rowOf(dir + "a.jpg")));
+    EXPECT_TRUE(list().isItemSelected(rowOf(dir + "b.bmp")));
+    EXPECT_EQ(frame->Grid1->rowCount(), 1);
+    EXPECT_EQ(frame->addLook(), TimgFrame::AddLook::Ready) << "now the first selected item is a photo";
+    EXPECT_TRUE(script.messages.isEmpty()) << script.messages.join('\n').toStdString();
+}
+
+TEST_F(PhotoBrowserTest, AFullPoolStopsAddingWithTheMessage)
+{
+    const QString dir = makeFolder("three");
+    for (const char* name : {"1.jpg", "2.jpg", "3.jpg"})
+        copyTo(photoData("Canon_40D.jpg"), dir + name);
+    ASSERT_TRUE(list().goToPath(dir));
+    form->state.pool.resize(149);
+    list().selectAll();
+    frame->photoAddClick();
+    EXPECT_EQ(form->state.pool.size(), 150);
+    EXPECT_EQ(script.messages, QStringList({"message: 最大数を超えました"}));
+    EXPECT_EQ(frame->addLook(), TimgFrame::AddLook::Pressed);
+}
+
+TEST_F(PhotoBrowserTest, CellsDrawThePoolThumbnailsInTheirPlaces)
+{
+    struct Case {
+        int w, h;
+        QRect picture;
+    } const cases[] = {
+        {400, 300, QRect(QPoint(5, 19), QPoint(83, 78))},
+        {300, 400, QRect(QPoint(15, 5), QPoint(73, 82))},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(poolCellPictureRect(QRect(0, 0, 89, 98), c.w, c.h), c.picture) << c.w << "x" << c.h;
+
+    // Five entries: two drawn with red thumbnails, one without thumbnail files.
+    TMainState& st = form->state;
+    const QString img = form->Form2->work().imgFolder();
+    QDir().mkpath(img);
+    st.pool = {{kPoolPhotoName, false, 400, 300}, {kPoolPictureName, true, 300, 400}, {kPoolPhotoName, false, 400, 300},
+               {kPoolPhotoName, false, 40, 30}, {kPoolPhotoName, false, 40, 30}};
+    writeSolidBmp(poolThumbPath(img, 0, false), 296, 222, qRgb(255, 0, 0));
+    writeSolidBmp(poolThumbPath(img, 1, true), 222, 296, qRgb(255, 0, 0));
+    writeSolidBmp(poolThumbPath(img, 3, false), 40, 30, qRgb(255, 0, 0));
+    writeSolidBmp(poolThumbPath(img, 4, false), 40, 30, qRgb(255, 0, 0));
+    form->state.window.setPoolGridRows(poolGridRows(5));
+    EXPECT_EQ(frame->Grid1->rowCount(), 2);
+
+    for (const Case& c : cases) {
+        const QImage cell = drawCell(&c == cases ? 0 : 1, 0);
+        const QRect r = c.picture;
+        SCOPED_TRACE(c.w);
+        for (QPoint inside : {r.topLeft(), r.bottomRight(), r.center()})
+            EXPECT_EQ(cell.pixelColor(inside), QColor(255, 0, 0)) << inside.x() << "," << inside.y();
+        for (QPoint outside : {r.topLeft() - QPoint(1, 0), r.topLeft() - QPoint(0, 1), r.bottomRight() + QPoint(1, 0),
+                               r.bottomRight() + QPoint(0, 1)})
+            EXPECT_EQ(cell.pixelColor(outside), QColor(Qt::white)) << outside.x() << "," << outside.y();
+    }
+    // No thumbnail, or no entry: a white cell without caption.
+    for (QPoint missing : {QPoint(2, 0), QPoint(1, 1)}) {
+        const QImage cell = drawCell(missing.x(), missing.y());
+        EXPECT_EQ(cell, [] { QImage w(89, 98, QImage::Format_RGB32); w.fill(Qt::white); return w; }());
+    }
+    const QImage selected = drawCell(3, 0, true);
+    EXPECT_EQ(selected.pixelColor(0, 0), QColor(0, 0, 255));
+    EXPECT_EQ(selected.pixelColor(1, 50), QColor(0, 0, 255));
+    EXPECT_EQ(selected.pixelColor(2, 50), QColor(Qt::white));
+
+    clickCell(2, 1);
+    EXPECT_TRUE(frame->L11->isHidden()) << "an empty cell turns the delete button off";
+    clickCell(0, 1);
+    EXPECT_FALSE(frame->L11->isHidden());
+}
+
+TEST_F(PhotoBrowserTest, DeletingIsRefusedWhileAPageHoldsAPicture)
+{
+    const QString dir = mixedFolder();
+    select({dir + "a.jpg", dir + "b.bmp"});
+    frame->photoAddClick();
+    ASSERT_EQ(form->state.pool.size(), 2);
+    const QString placed = work() + "5/1.bmp";
+    QDir().mkpath(work() + "5");
+    writeSolidBmp(placed, 2, 2, qRgb(0, 0, 0));
+    form->state.modified = false;
+
+    clickCell(0, 0);
+    frame->L11MouseUp();
+    EXPECT_EQ(script.messages, QStringList({"message: " + kMsgNoDeleteWhileDesigning}));
+    EXPECT_EQ(form->state.pool.size(), 2);
+    EXPECT_FALSE(form->state.modified);
+
+    QFile::remove(placed);
+    clickCell(1, 0);
+    frame->L11MouseUp();
+    ASSERT_EQ(form->state.pool.size(), 1);
+    EXPECT_EQ(form->state.pool[0].name, kPoolPhotoName);
+    EXPECT_TRUE(form->state.modified);
+    EXPECT_TRUE(frame->L11->isHidden()) << "the current cell is empty now";
+}
+
+TEST_F(PhotoBrowserTest, FilesDroppedFromAFileManagerAreAddedInTheirOrder)
+{
+    const QString dir = mixedFolder();
+    auto drop = [&](const QStringList& names, bool release) {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString& n : names)
+            urls << QUrl::fromLocalFile(dir + n);
+        mime.setUrls(urls);
+        QWidget* target = frame->Grid1->viewport();
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &enter);
+        if (enter.isAccepted() && release) {
+            QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(target, &dropped);
+        }
+        return enter.isAccepted();
+    };
+    EXPECT_FALSE(drop({"notes.txt", "dir"}, false)) << "nothing to add";
+    EXPECT_TRUE(drop({"b.bmp", "notes.txt", "a.jpg", "gone.jpg"}, true));
+    const TMainState& st = form->state;
+    ASSERT_EQ(st.pool.size(), 2);
+    EXPECT_EQ(st.pool[0].name, kPoolPictureName);
+    EXPECT_EQ(st.pool[1].name, kPoolPhotoName);
+    EXPECT_EQ(loadingCaptions, QStringList({"読み込み中...1/2", "読み込み中...2/2"}));
+}
+
+TEST_F(PhotoBrowserTest, WalksFoldersWithThePathBoxTheParentButtonAndDoubleClicks)
+{
+    const QString a = makeFolder("A"), b = makeFolder("B");
+    QDir().mkpath(b + "inner");
+    writeFile(b + "notes.txt", "x");
+    writeFile(b + "blob.qqq9", "x");
+    QComboBox* box = frame->ComboBox3;
+    auto at = [&] { return list().currentPath() + "/"; };
+
+    ASSERT_TRUE(list().goToPath(a));
+    EXPECT_EQ(list().thumbCacheFilePath(), work() + "thumb/A") << "the thumbnail cache is named after the folder";
+    ASSERT_TRUE(list().goToPath(b));
+    EXPECT_EQ(box->itemText(0) + "/", b);
+    EXPECT_EQ(box->itemText(1) + "/", a);
+    const int entries = box->count();
+    box->setCurrentIndex(1);
+    emit box->activated(1);
+    EXPECT_EQ(at(), a);
+    EXPECT_EQ(box->count(), entries) << "a visited folder is not listed twice";
+
+    for (const QString& typed : {b + "nowhere", b + "inner"}) {
+        box->lineEdit()->clear();
+        QTest::keyClicks(box->lineEdit(), typed);
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    }
+    EXPECT_EQ(at(), b + "inner/");
+    EXPECT_EQ(box->currentText(), b + "inner") << "the text stays as typed";
+
+    frame->addButtonOn();
+    QTest::mouseClick(frame->Label1, Qt::LeftButton);
+    EXPECT_EQ(at(), b);
+    EXPECT_EQ(frame->addLook(), TimgFrame::AddLook::Off);
+
+    select({b + "notes.txt"});
+    frame->ImgListView1DblClick();
+    select({b + "blob.qqq9"});
+    frame->ImgListView1DblClick();
+    EXPECT_EQ(fakePlatform.openedUrls, QStringList({QUrl::fromLocalFile(b + "blob.qqq9").toString()}))
+        << "a file of no known type goes to the system, a text file to nobody";
+    select({b + "inner"});
+    frame->ImgListView1DblClick();
+    EXPECT_EQ(at(), b + "inner/");
+
+    QTest::keyClick(&list(), Qt::Key_Backspace);
+    EXPECT_EQ(at(), b);
+    list().setCurrentIndex(list().items().index(rowOf(b + "inner")));
+    QTest::keyClick(&list(), Qt::Key_Return);
+    EXPECT_EQ(at(), b + "inner/") << "Enter opens the folder, Backspace goes up";
+}
+
+} // namespace qv::test
