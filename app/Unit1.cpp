@@ -39,6 +39,8 @@ TForm1::TForm1(const QString& baseDirectory, QWidget* parent)
     buildLayout();
     wireBusyHooks();
     wireWindowHooks();
+    setUpNavigator();
+    setUpPhotoStrip();
 
     const QSize start(kStartWidth, kStartHeight);
     if (const QScreen* desk = QGuiApplication::primaryScreen())
@@ -144,7 +146,7 @@ bool TForm1::restoreWork()
         GridSetOn();
         if (Form2)
             Form2->setQorType();
-        // The page navigator is rebuilt here once it exists.
+        state.window.rebuildNavigator();
         state.busy.setCaption(kCaptionPages);
         if (Form2)
             Form2->infosLoad();

@@ -13,6 +13,7 @@ class QAbstractScrollArea;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QMimeData;
 class QPainter;
 class QProgressBar;
 class QScrollArea;
@@ -21,9 +22,13 @@ class QToolBar;
 
 namespace qv {
 
+class PageNavigator;
 class PageRenderer;
 class TForm2;
+class TFrame4;
+class TNavPicture;
 class TPaintBox;
+class TPhotoStrip;
 
 inline const QString kAppTitle = QStringLiteral("Qorvale");
 inline const QString kMsgAlreadyRunning = QStringLiteral("すでに起動しています。");
@@ -93,6 +98,19 @@ public:
     void PBMainPaint(QPainter& p);
     void showHintStrip(int strip);
 
+    // --- page navigator and design photo strip (NavigatorWiring.cpp) ---
+    TFrame4* frame4 = nullptr;              // the navigator column inside SB6
+    TPhotoStrip* photoStrip = nullptr;      // behaviour of DG
+    /// @brief The navigator's behaviour; null until the document exists.
+    PageNavigator* pageNavigator();
+    /// @brief Redraws the current page's navigator thumbnail (MPaint(1)).
+    void drawNavigatorThumbnail();
+    void Image1MouseDown(TNavPicture& picture, int x);
+    /// @brief Whether a drag with this data may be dropped on PBMain.
+    bool PBMainDragOver(const QMimeData* data) const;
+    /// @brief Drop of the strip's photo at a point of PBMain; (0, 0) puts it at its default place.
+    void PBMainDragDrop(QPoint at);
+
     // --- controls (names as the tests and later parts find them) ---
     QFrame* Qor_Panel = nullptr;
     QFrame* TopMenuPanel = nullptr;
@@ -149,6 +167,9 @@ private:
     void warnIfLowDisk();
     bool createWorkFolder();
     void setUpThumbCache();
+    void setUpNavigator();
+    void setUpPhotoStrip();
+    std::shared_ptr<PageNavigator> navigatorCore; // shared: destroyed where its type is known
 };
 
 /// @brief Gives a scroll area exactly the given client (viewport) width by resizing it.
