@@ -47,6 +47,11 @@ TPhotoStrip::TPhotoStrip(QTableWidget* grid, const TMainState& state, QString im
     DG->setAcceptDrops(true);
     DG->viewport()->setAcceptDrops(true);
     DG->viewport()->installEventFilter(this);
+    // Any change of the current row counts: a press, the keyboard, a drag passing over.
+    connect(DG, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous, int) {
+        if (row != previous)
+            DGClick();
+    });
 }
 
 void TPhotoStrip::refresh()
@@ -105,10 +110,7 @@ bool TPhotoStrip::eventFilter(QObject*, QEvent* e)
             return false;
         pressed = true;
         pressAt = m->position().toPoint();
-        if (row != DG->currentRow()) {
-            DG->setCurrentCell(row, 0);
-            DGClick();
-        }
+        DG->setCurrentCell(row, 0);
         DG->viewport()->update();
         return true;
     }
