@@ -89,6 +89,7 @@ void TForm1::wireEditor()
         editor->returnToSelectTool();
         syncToolButtons();
     };
+    state.window.returnToSelectTool = state.window.selectSelectionTool;
     PBMain->setMouseTracking(true);
     PBMain->onMousePress = [this](QMouseEvent* e) { MPLabelMouseDown(e); };
     PBMain->onMouseMove = [this](QMouseEvent* e) { MPLabelMouseMove(e); };

@@ -56,7 +56,6 @@ void TForm1::buildLayout()
     setUpPhotoBrowser();
     column->addWidget(buildMainPanel(), 1);
     column->addWidget(buildLowBar());
-    setUpPageDrop();
 
     buildTopMenu();
     buildBusyPanel();

@@ -46,6 +46,8 @@ TForm1::TForm1(const QString& baseDirectory, QWidget* parent)
     wireWindowHooks();
     wireSteps();
     setUpPropertyPanel();
+    setUpNavigator();
+    setUpPhotoStrip();
 
     const QSize start(kStartWidth, kStartHeight);
     if (const QScreen* desk = QGuiApplication::primaryScreen())
@@ -159,7 +161,7 @@ bool TForm1::restoreWork()
         GridSetOn();
         if (Form2)
             Form2->setQorType();
-        // The page navigator is rebuilt here once it exists.
+        state.window.rebuildNavigator();
         state.busy.setCaption(kCaptionPages);
         if (Form2)
             Form2->infosLoad();

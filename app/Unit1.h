@@ -17,6 +17,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QPainter;
 class QProgressBar;
 class QScrollArea;
@@ -28,6 +29,7 @@ namespace qv {
 class EditorCore;
 struct ChangeSet;
 struct PointerInput;
+class PageNavigator;
 class PageRenderer;
 class PropertyPanel;
 class Tmoji;
@@ -36,8 +38,11 @@ enum class AlignCommand;
 class TPrintPanel;
 struct TPrintColumn;
 class TForm2;
+class TFrame4;
+class TNavPicture;
 class TPaintBox;
 class TimgFrame;
+class TPhotoStrip;
 
 inline const QString kAppTitle = QStringLiteral("Qorvale");
 inline const QString kMsgAlreadyRunning = QStringLiteral("すでに起動しています。");
@@ -139,6 +144,18 @@ public:
     // --- the print step (PrintWiring.cpp) ---
     std::unique_ptr<TPrintColumn> printColumn;
     std::unique_ptr<TPrintPanel> printPanel;   // exists with the document; fills state.print
+    // --- page navigator and design photo strip (NavigatorWiring.cpp) ---
+    TFrame4* frame4 = nullptr;              // the navigator column inside SB6
+    TPhotoStrip* photoStrip = nullptr;      // behaviour of DG
+    /// @brief The navigator's behaviour; null until the document exists.
+    PageNavigator* pageNavigator();
+    /// @brief Redraws the current page's navigator thumbnail (MPaint(1)).
+    void drawNavigatorThumbnail();
+    void Image1MouseDown(TNavPicture& picture, int x);
+    /// @brief Whether a drag with this data may be dropped on PBMain.
+    bool PBMainDragOver(const QMimeData* data) const;
+    /// @brief Drop of the strip's photo at a point of PBMain; (0, 0) puts it at its default place.
+    void PBMainDragDrop(QPoint at);
 
     // --- controls (names as the tests and later parts find them) ---
     QFrame* Qor_Panel = nullptr;
@@ -208,7 +225,6 @@ private:
     void wireSteps();
     PointerInput pointerInput(QMouseEvent* e, bool dbl = false) const;
     void setUpPhotoBrowser();
-    void setUpPageDrop();   // PBMain takes photos from the design photo strip
     void wireBusyHooks();
     void wireWindowHooks();
     void setUpPropertyPanel();
@@ -216,6 +232,9 @@ private:
     void warnIfLowDisk();
     bool createWorkFolder();
     void setUpThumbCache();
+    void setUpNavigator();
+    void setUpPhotoStrip();
+    std::shared_ptr<PageNavigator> navigatorCore; // shared: destroyed where its type is known
 };
 
 /// @brief Gives a scroll area exactly the given client (viewport) width by resizing it.

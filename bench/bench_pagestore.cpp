@@ -1,14 +1,18 @@
-// Writing and reading a page of 8 photos (PbfSave(-1) then PbfLoad(-1)) against writing and
-// reading the same files with plain write() and read() calls, in the same run.
+// Writing and reading a page of 8 photos (PbfSave(-1) then PbfLoad(-1)), and the page switch of
+// the navigator through a click on its pictures in the main window, against writing and reading
+// the same files with plain write() and read() calls, in the same run.
 //
 //   bench_pagestore                      the timings
 //   bench_pagestore --load-memory        peak memory of one page load, in a fresh process
 #include "BmpCodec.h"
+#include "Pause.h"
+#include "Unit1.h"
 #include "Unit2.h"
-#include <QCoreApplication>
+#include "Unit4.h"
+#include <QApplication>
+#include <QMouseEvent>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -50,6 +54,31 @@ TBigBitmap photo(int w, int h, uint32_t seed)
     return b;
 }
 
+/// Puts 8 photos and two texts on the document's current page.
+void fillPage(TForm2* doc, TMainState& st)
+{
+    for (int i = 1; i <= kImages; ++i) {
+        doc->addItem();
+        TItemStatus& it = doc->items.last();
+        it.kind = kKindImage;
+        it.width = 700;
+        it.height = 525;
+        it.centerX = (i % 2 ? -1 : 1) * 370;
+        it.centerY = (i - 4) * 100;
+        it.text = kPoolPhotoName + QString::number(i + 1);
+        st.cache.addImage(photo(kFullW, kFullH, uint32_t(i)));
+        st.cache.THaddImage(photo(kThumbW, kThumbH, uint32_t(i)));
+        it.imageSlot = st.cache.imageCount();
+    }
+    for (const char* t : { "春の旅行", "二〇二四年" }) {
+        doc->addItem();
+        TItemStatus& it = doc->items.last();
+        it.kind = kKindText;
+        it.fontName = kDefaultFontName;
+        it.text = QString::fromUtf8(t);
+    }
+}
+
 /// A document holding one page of 8 photos and two texts, in its own work folder.
 struct PageFixture {
     QTemporaryDir dir;
@@ -61,26 +90,7 @@ struct PageFixture {
         doc = std::make_unique<TForm2>(st, dir.path());
         doc->currentPage = kPage;
         doc->setQorType();
-        for (int i = 1; i <= kImages; ++i) {
-            doc->addItem();
-            TItemStatus& it = doc->items.last();
-            it.kind = kKindImage;
-            it.width = 700;
-            it.height = 525;
-            it.centerX = (i % 2 ? -1 : 1) * 370;
-            it.centerY = (i - 4) * 100;
-            it.text = kPoolPhotoName + QString::number(i + 1);
-            st.cache.addImage(photo(kFullW, kFullH, uint32_t(i)));
-            st.cache.THaddImage(photo(kThumbW, kThumbH, uint32_t(i)));
-            it.imageSlot = st.cache.imageCount();
-        }
-        for (const char* t : { "春の旅行", "二〇二四年" }) {
-            doc->addItem();
-            TItemStatus& it = doc->items.last();
-            it.kind = kKindText;
-            it.fontName = kDefaultFontName;
-            it.text = QString::fromUtf8(t);
-        }
+        fillPage(doc.get(), st);
     }
 };
 
@@ -118,6 +128,60 @@ void BM_PageStoreSaveLoad(benchmark::State& state) { pageStoreSaveLoad(state, fa
 void BM_PageStoreSaveLoadChanged(benchmark::State& state) { pageStoreSaveLoad(state, true); }
 BENCHMARK(BM_PageStoreSaveLoad)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_PageStoreSaveLoadChanged)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+/// The main window with a Palm book whose page folder kPage holds 8 photos, open on that page.
+struct WindowFixture {
+    QTemporaryDir dir;
+    std::unique_ptr<TForm1> form;
+
+    WindowFixture()
+    {
+        form = std::make_unique<TForm1>(dir.path() + QLatin1Char('/'));
+        form->createDocument();
+        form->state.window.returnToSelectTool = [] {};
+        form->state.print.clearPaperName = [] {};
+        form->state.window.rebuildNavigator();
+        click(kPage);
+        fillPage(form->Form2.get(), form->state);
+        click(kPage + 1);
+        click(kPage);
+    }
+    /// A click on the right half of page folder n's picture.
+    void click(int n)
+    {
+        QWidget* pic = form->findChild<QWidget*>(QStringLiteral("Image%1").arg(n + 1));
+        const QPoint at(pic->width() - 5, 5);
+        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(t, at, pic->mapToGlobal(at), Qt::LeftButton,
+                          t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(pic, &e);
+        }
+    }
+};
+
+/// Leaving the page of 8 photos for the next one and coming back by two navigator clicks:
+/// the page is written once and read once, its thumbnail drawn, as plain write + read.
+void navigatorSwitch(benchmark::State& state, bool changePictures)
+{
+    setPauseScale(0); // the fixed waits of a switch are not the work measured here
+    WindowFixture f;
+    uint32_t value = 0;
+    for (auto _ : state) {
+        if (changePictures) {
+            state.PauseTiming();
+            touchEveryPicture(f.form->state.cache, ++value);
+            state.ResumeTiming();
+        }
+        f.click(kPage + 1);
+        f.click(kPage);
+        if (f.form->state.cache.imageCount() != kImages)
+            state.SkipWithError("the page lost its photos");
+    }
+}
+void BM_NavigatorSwitch(benchmark::State& state) { navigatorSwitch(state, false); }
+void BM_NavigatorSwitchChanged(benchmark::State& state) { navigatorSwitch(state, true); }
+BENCHMARK(BM_NavigatorSwitch)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_NavigatorSwitchChanged)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 /// The files of the page as bytes, with their names.
 struct FileSet {
@@ -259,7 +323,7 @@ int loadMemory()
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], "--load-memory-child") == 0)
         return loadMemoryChild(QString::fromLocal8Bit(argv[2]));
     if (argc == 2 && qstrcmp(argv[1], "--load-memory") == 0)

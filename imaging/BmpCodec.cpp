@@ -304,6 +304,13 @@ ImageLoadResult readBmpFile(const QString& path)
     return decodeBmp(bytes);
 }
 
+QByteArray bmp24Header(int width, int height)
+{
+    QByteArray h(kFileHeaderSize + kInfoHeaderSize, Qt::Uninitialized);
+    writeHeaders(reinterpret_cast<uchar*>(h.data()), width, height);
+    return h;
+}
+
 QByteArray encodeBmp24(const TBigBitmap& bitmap)
 {
     if (!fitsBmp(bitmap))

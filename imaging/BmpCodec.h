@@ -11,6 +11,8 @@ namespace qv {
 ImageLoadResult decodeBmp(const QByteArray& bytes);
 ImageLoadResult readBmpFile(const QString& path);
 
+/// @brief The 54 bytes of file and info header that encodeBmp24 writes before the rows.
+QByteArray bmp24Header(int width, int height);
 /// @brief Encodes a bitmap as a bottom-up 24-bit BMP with a 40-byte info header.
 QByteArray encodeBmp24(const TBigBitmap& bitmap);
 /// @brief Writes encodeBmp24 to a file; false (and a reason) on any failure.

@@ -12,6 +12,8 @@ public:
     explicit ReplacingFile(const QString& path);
     bool open();
     bool write(const char* data, qint64 size);
+    /// @brief The open temporary file's descriptor, for gathered writes (nothing is buffered).
+    int handle() { return tmp.handle(); }
     /// @brief Closes the temporary file and renames it over the target; false on any failure
     /// (the temporary file is then removed).
     bool commit();

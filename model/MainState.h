@@ -50,6 +50,8 @@ struct WindowHooks {
     std::function<void()> rebuildNavigator = unwiredVoid("rebuildNavigator"); // for the current book type; sets the start page
     std::function<void(int pageNo, bool on)> selectPageRect = unwiredVoid<int, bool>("selectPageRect");
     std::function<void()> repaintThumbnail = unwiredVoid("repaintThumbnail"); // MPaint(1) of the current page
+    // editor tools: back to the selection tool after a page switch or a strip click
+    std::function<void()> returnToSelectTool = unwiredVoid("returnToSelectTool");
 };
 
 /// What the working steps need of the print column; the print panel sets these when built.
@@ -61,6 +63,7 @@ struct PrintHooks {
     std::function<void(bool)> setAutoPaper = unwiredVoid<bool>("setAutoPaper");
     std::function<void()> PrintStart = unwiredVoid("PrintStart");              // builds the preview
     std::function<void()> leavePrinting = unwiredVoid("leavePrinting");        // hides papreCombo, clears the preview
+    std::function<void()> clearPaperName = unwiredVoid("clearPaperName");      // empties paperLabel: the paper is chosen again
 };
 
 /// Editing state the window holds: the running gesture's preview values and the tool flags.

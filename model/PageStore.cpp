@@ -2,6 +2,7 @@
 // deletion of work folders.
 #include "BmpCodec.h"
 #include "Dialogs.h"
+#include "SlotFiles.h"
 #include "Unit2.h"
 #include <QDir>
 #include <QFile>
@@ -65,7 +66,7 @@ TBigBitmap readSlotFile(SlotFileLedger& ledger, const QString& path)
 {
     if (!QFileInfo::exists(path))
         return {};
-    ImageLoadResult r = readBmpFile(path);
+    ImageLoadResult r = readSlotBitmap(path);
     if (!r.ok() || !r.bitmap.convertTo(24))
         return {};
     ledger.noteRead(r.bitmap, path);
@@ -99,7 +100,7 @@ bool writeSlotFile(SlotFileLedger& ledger, const TBigBitmap& bitmap, const QStri
         ledger.noteWritten(bitmap, path);
         return true;
     }
-    if (!writeBmpFile(bitmap, path)) {
+    if (!writeSlotBitmap(bitmap, path)) {
         ledger.forgetFile(path);
         return false;
     }

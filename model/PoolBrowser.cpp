@@ -146,28 +146,6 @@ bool deletePoolEntryChecked(TForm2& doc, int index)
     return true;
 }
 
-bool pageAcceptsStripPhoto(const TMainState& st)
-{
-    const int r = st.window.photoStripRow();
-    return r >= 0 && r < st.pool.size();
-}
-
-bool dropStripPhoto(TForm2& doc, int x, int y)
-{
-    TMainState& st = doc.mainState();
-    if (!pageAcceptsStripPhoto(st))
-        return false;
-    if (doc.CountPageImg(kMaxPageImages) || doc.CountPageITEM(kMaxPageItems)) {
-        dialogs().showmess(kMsgMaxExceeded);
-        return false;
-    }
-    st.window.selectSelectionTool();
-    doc.mement(2);
-    doc.addImg(x, y);
-    st.modified = true;
-    return true;
-}
-
 QRect poolCellPictureRect(const QRect& cell, int w, int h)
 {
     const double L = cell.left(), T = cell.top();

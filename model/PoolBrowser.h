@@ -43,16 +43,6 @@ bool pageFoldersHoldImages(const WorkFolder& work);
 /// picture (then the warning is shown and the pool stays). True when deleted.
 bool deletePoolEntryChecked(TForm2& doc, int index);
 
-/// @brief Whether the page canvas takes a drag: the design photo strip's current row must be a
-/// pool entry.
-bool pageAcceptsStripPhoto(const TMainState& st);
-/// @brief Puts the design photo strip's current photo on the page at canvas point x, y (0, 0:
-/// its default place). A full page (8 photos or 20 items on the side being edited) shows
-/// "最大数を超えました" and changes nothing; otherwise the selection tool is chosen, an undo
-/// snapshot of level 2 taken, the image item added and the book marked modified. True when added;
-/// the caller repaints the canvas.
-bool dropStripPhoto(TForm2& doc, int x, int y);
-
 /// @brief Where the pool thumbnail of a photo of w x h pixels is drawn in a grid cell.
 QRect poolCellPictureRect(const QRect& cell, int w, int h);
 /// @brief The thumbnail file of pool entry n: "tn_.bmp" if present, else "tn.bmp" if present,

@@ -39,6 +39,7 @@ void TPrintPanel::wireHooks(PrintHooks& h)
     h.setAutoPaper = [this](bool on) { setAutoPaper(on); };
     h.PrintStart = [this] { PrintStart(); };
     h.leavePrinting = [this] { leavePrinting(); };
+    h.clearPaperName = [this] { column.paperLabel->clear(); };
 }
 
 int TPrintPanel::checkPrinter() { return int(nkPrinter().CheckNoPrinter()); }

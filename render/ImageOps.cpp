@@ -87,4 +87,21 @@ void drawKeyed(QPainter& painter, const QImage& source, QPoint at, QRgb key)
     }
 }
 
+QImage screenImage(const TBigBitmap& bitmap)
+{
+    const QImage& src = bitmap.image();
+    if (src.format() != QImage::Format_BGR888)
+        return src.convertToFormat(QImage::Format_RGB32);
+    QImage out(src.size(), QImage::Format_RGB32);
+    if (out.isNull())
+        return out;
+    for (int y = 0; y < src.height(); ++y) {
+        const uchar* s = src.constScanLine(y); // B, G, R
+        auto* d = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < src.width(); ++x, s += 3)
+            d[x] = 0xFF000000u | uint32_t(s[2]) << 16 | uint32_t(s[1]) << 8 | s[0];
+    }
+    return out;
+}
+
 } // namespace qv

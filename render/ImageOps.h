@@ -16,6 +16,9 @@ constexpr QRgb kWhiteOne = 0xFEFFFF;
 /// @brief 0x00BBGGRR item colour (a palette-relative flag in the top byte is ignored) as 0x00RRGGBB.
 constexpr QRgb rgbOfItemColor(uint32_t c) { return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF); }
 
+/// @brief The bitmap as 32-bit RGB, ready to draw; 24-bit rows are widened in one pass (Qt's
+/// general converter is several times slower on them, which a page switch feels).
+QImage screenImage(const TBigBitmap& bitmap);
 /// @brief Every pixel (255, 255, 255) becomes (254, 255, 255). 24- or 32-bit bitmaps.
 void ChangeWhiteToWhiteOne(TBigBitmap& bitmap);
 /// @brief Every pixel (150, 150, 150) or (252, 245, 240) becomes key green. 24- or 32-bit bitmaps.

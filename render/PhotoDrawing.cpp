@@ -82,7 +82,7 @@ void drawScreenImage(PageRenderer& r, QImage& canvas, const TItemStatus& item, c
     const QImage& image = item.fromPicture
         ? r.screenImages->get(thumb.image(), key, [&] { return keyedPicture(thumb, key); })
         : r.screenImages->get(thumb.image(), ScreenImageCache::kPhoto,
-                              [&] { return thumb.image().convertToFormat(QImage::Format_RGB32); });
+                              [&] { return screenImage(thumb); });
     QPainter p(&canvas);
     drawTurned(p, image, box, item.angle);
 }

@@ -1,0 +1,23 @@
+#pragma once
+// One cell of the grids that show the photo pool (the chosen-photo grid and the design photo
+// strip): the thumbnail fitted by its aspect, the caption under it, the selection frames.
+#include "QorDef.h"
+#include <QRect>
+#include <QString>
+
+class QPainter;
+
+namespace qv {
+
+/// @brief Where a w x h photo is drawn in a cell (right and bottom exclusive, as the cell).
+QRect poolPictureRect(const QRect& cell, int w, int h);
+
+/// @brief The thumbnail file that a cell shows for pool entry n: "tn_.bmp" when present, else
+/// "tn.bmp", else empty.
+QString poolCellThumbFile(const QString& imgFolder, int n);
+
+/// @brief Draws the cell of pool entry n (entry null: past the end of the pool) into cell.
+void drawPoolCell(QPainter& p, const QRect& cell, const TInfos* entry, const QString& imgFolder,
+                  int n, bool selected);
+
+} // namespace qv
