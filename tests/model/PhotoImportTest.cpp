@@ -1,4 +1,4 @@
-// Every real file of the shared test data through the import: camera photos, the EXIF
+// Every real file of the test data in tests/data through the import: camera photos, the EXIF
 // orientation set, and BMP files good, questionable and bad.
 #include "../imaging/ImageCompare.h"
 #include "PoolTestSupport.h"
