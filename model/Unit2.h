@@ -8,6 +8,7 @@
 #include "WorkFolder.h"
 #include <QRect>
 #include <functional>
+#include <optional>
 
 namespace qv {
 
@@ -144,7 +145,8 @@ private:
     void placeNewImage(TItemStatus& item, int x, int y, int w, int h);
     bool writeSlots(const QString& folder);
     void readSlots(const QString& folder);
-    bool readItems(const QString& file);
+    /// @brief Reads the item file: nothing when it cannot be opened, else whether it held items.
+    std::optional<bool> readItems(const QString& file);
 };
 
 } // namespace qv
