@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <climits>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace qv;
@@ -479,6 +480,9 @@ TEST_P(ProjectSaveFailure, LeavesThePreviousBookWhole)
             EXPECT_EQ(ops.calls[FailingOps::Write], 2) << "the failure comes after a first piece was written";
         }
     }
+    if (inj.kind == FailingOps::Write) { // a full disk is the book's, not a photo's
+        EXPECT_TRUE(r.reason.startsWith(book + ": ")) << r.reason.toStdString();
+    }
     EXPECT_NE(r.outcome, SaveOutcome::Saved);
     EXPECT_EQ(r.outcome == SaveOutcome::BackupFailed, inj.kind == FailingOps::Rename && inj.at == 1);
     EXPECT_FALSE(r.reason.isEmpty());
@@ -543,6 +547,66 @@ TEST(ProjectSave, RefusesMissingFoldersAndFolderNames)
     EXPECT_EQ(saveProjectFile(w, kPalm, dir + "folder.qvb").outcome, SaveOutcome::WriteFailed);
     EXPECT_TRUE(QFileInfo(dir + "folder.qvb/inside").isDir());
     EXPECT_EQ(listing(dir), QStringList{"folder.qvb"});
+}
+
+TEST(ProjectSave, ReplacesNoFileItDidNotMake)
+{
+    const QString w = base() + "w/", dir = base() + "books/", book = dir + "book.qvb";
+    makeBook(w, 1000);
+    ASSERT_EQ(saveBook(w, book).outcome, SaveOutcome::Saved);
+    const QByteArray previous = readBytes(book);
+    writeFile(w + "7/qor.dat", encodeItemFile(sampleItems(7)));
+
+    // The user's own book.BAK stops the save before anything changes.
+    writeFile(dir + "book.BAK", "mine");
+    EXPECT_EQ(saveProjectFile(w, kPalm, book).outcome, SaveOutcome::BackupFailed);
+    EXPECT_EQ(listing(dir), (QStringList{"book.BAK", "book.qvb"}));
+    EXPECT_EQ(readBytes(dir + "book.BAK"), "mine");
+    EXPECT_EQ(readBytes(book), previous);
+
+    // A failed switch beside the user's own book.qvp keeps the previous book as .BAK.
+    ASSERT_TRUE(QFile::rename(dir + "book.BAK", dir + "book.qvp"));
+    {
+        FailingOps ops(FailingOps::Rename, 2);
+        EXPECT_EQ(saveProjectFile(w, kPalm, book).outcome, SaveOutcome::WriteFailed);
+    }
+    EXPECT_EQ(listing(dir), (QStringList{"book.BAK", "book.qvp"}));
+    EXPECT_EQ(readBytes(dir + "book.qvp"), "mine");
+    EXPECT_EQ(readBytes(dir + "book.BAK"), previous);
+    ASSERT_TRUE(QFile::rename(dir + "book.BAK", book));
+    ASSERT_TRUE(QFile::remove(dir + "book.qvp"));
+}
+
+TEST(ProjectSave, WritesThroughLinksKeepsModesAndClearsCrashedScratch)
+{
+    const QString w = base() + "w/", dir = base() + "books/", book = dir + "book.qvb";
+    makeBook(w, 1000);
+    ASSERT_EQ(saveBook(w, book).outcome, SaveOutcome::Saved);
+    const auto mode = [](const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    writeFile(dir + ".book.qvb.1f2e.part", "left by a crash");
+    writeFile(dir + ".other.qvb.1f2e.part", "another book's");
+    ASSERT_EQ(::chmod(QFile::encodeName(book).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(book, dir + "link.qvb"));
+    writeFile(w + "7/qor.dat", encodeItemFile(sampleItems(7)));
+
+    ASSERT_EQ(saveProjectFile(w, kPalm, dir + "link.qvb").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(listing(dir), (QStringList{".other.qvb.1f2e.part", "book.qvb", "link.qvb"}));
+    EXPECT_TRUE(QFileInfo(dir + "link.qvb").isSymLink());
+    EXPECT_EQ(mode(book), 0600u);
+    ASSERT_EQ(readProjectFile(book, base() + "back/").code, kReadOk);
+    EXPECT_TRUE(QFileInfo::exists(base() + "back/7/qor.dat"));
+
+    // A read-only book is refused, not replaced.
+    const QByteArray saved = readBytes(book);
+    ASSERT_EQ(::chmod(QFile::encodeName(book).constData(), 0444), 0);
+    const ProjectSaveResult r = saveProjectFile(w, kPalm, book);
+    EXPECT_EQ(r.outcome, SaveOutcome::WriteFailed);
+    EXPECT_TRUE(r.reason.contains("read-only")) << r.reason.toStdString();
+    EXPECT_EQ(readBytes(book), saved);
+    EXPECT_EQ(mode(book), 0444u);
 }
 
 TEST(ProjectSave, BackupAndFailureNamesReplaceTheExtension)
