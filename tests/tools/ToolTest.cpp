@@ -205,4 +205,12 @@ TEST_F(Tool, ImportAddsPhotosAndPicturesToAWorkFolder)
     EXPECT_EQ(again.status, 2);
     EXPECT_TRUE(again.err.contains("notes.txt")) << again.err.toStdString();
     EXPECT_EQ(QJsonDocument::fromJson(again.out).array().size(), 2);
+
+    // A file named like a photo that holds none adds nothing and fails with its name.
+    writeFile(baseDir() + "notes.jpg", "only words");
+    const ToolRun text = tool({"import", "--work", work, "--type", "Palm", baseDir() + "notes.jpg"});
+    EXPECT_EQ(text.status, 2);
+    EXPECT_TRUE(text.err.contains("notes.jpg: cannot be read as a picture")) << text.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(text.out).array().size(), 2);
+    EXPECT_EQ(QDir(work + "/img").entryList(QDir::Files).size(), 4);
 }
