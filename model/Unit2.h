@@ -12,6 +12,9 @@
 
 namespace qv {
 
+/// The question before the work in progress is replaced by a book.
+inline const QString kMsgLoseEdits = QStringLiteral("編集中のデータがある場合、そのデータは失われますがよろしいですか？");
+
 /// @brief Multiplies positions, sizes, font sizes and line spacings of every element (the
 /// scratch element too) by ratio, rounding halves to even; the list is unchanged on overflow.
 bool rescaleItemList(TItemList& items, double ratio);
