@@ -132,8 +132,11 @@ void TForm1::FormActivate()
         restoreOrStartEmpty();
     }
     // A book named on the command line opens in photo selection; when it cannot be opened
-    // the top menu lets the user start one instead.
-    if (!startupProject.isEmpty() && openProject && openProject(startupProject)) {
+    // the top menu lets the user start one instead. Work left by a crash is replaced by the
+    // book only when the user agrees; otherwise it stays restored.
+    const bool openBook = !startupProject.isEmpty()
+        && (!Form2 || !Form2->work().holdsWork() || dialogs().confirm(kMsgLoseEdits));
+    if (openBook && openProject && openProject(startupProject)) {
         ChangeMenu(7);
         setWorkingBorder(true);
     } else {

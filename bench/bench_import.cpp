@@ -6,7 +6,7 @@
 //                                          (peer: djpeg -scale 1/2 | cjpeg -quality 90)
 //   BM_CopyCodec/k   the copy's decode and encode alone, in memory
 // k = 0: ten photos of 4000 x 3000, k = 1: ten of 6000 x 4000, stretched from the real photos
-// of the shared test data (camera quality 95) and made once in $QV_BENCH_PHOTOS (default /tmp/qv-bench-photos).
+// of the test data in tests/data (camera quality 95) and made once in $QV_BENCH_PHOTOS (default /tmp/qv-bench-photos).
 //
 //   bench_import                 the timings
 //   bench_import --make-photos   only make the photos and print their folder
@@ -42,7 +42,7 @@ QString photoFolder()
 QStringList sourcePhotos()
 {
     const QByteArray env = qgetenv("QV_TESTDATA");
-    QDir dir(env.isEmpty() ? QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../shared/testdata/photos"
+    QDir dir(env.isEmpty() ? QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../tests/data/photos"
                            : QString::fromLocal8Bit(env) + "/photos");
     QFileInfoList files = dir.entryInfoList({"*.jpg"}, QDir::Files);
     std::sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) { return a.size() > b.size(); });

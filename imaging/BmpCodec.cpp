@@ -16,9 +16,10 @@ using bmp::Layout;
 constexpr qint64 kFileHeaderSize = 14;
 constexpr qint64 kInfoHeaderSize = 40;
 // Uncompressed data bounds the size by its bytes; RLE data can skip pixels, so it gets a
-// generous bound: a small floor plus 1024 pixels per byte (a run gives at most 255 per 2 bytes).
+// realistic bound: a small floor plus 128 pixels per byte (a run gives at most 255 per 2
+// bytes, and a photo is never mostly skipped pixels).
 constexpr qint64 kRleFreePixels = 4LL * 1024 * 1024;
-constexpr qint64 kRlePixelsPerByte = 1024;
+constexpr qint64 kRlePixelsPerByte = 128;
 
 uint16_t u16(const uchar* p) { return uint16_t(p[0] | p[1] << 8); }
 uint32_t u32(const uchar* p) { return p[0] | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
@@ -77,7 +78,7 @@ QString checkSize(Layout& l, const InfoHeader& info)
         return QStringLiteral("BMP has an invalid size (%1 x %2)").arg(info.width).arg(info.height);
     l.topDown = info.height < 0;
     const qint64 height = std::abs(info.height);
-    if (info.width * height > kMaxBitmapPixels)
+    if (!pictureFits(info.width, height))
         return QStringLiteral("BMP is too large (%1 x %2 pixels)").arg(info.width).arg(height);
     l.width = int(info.width);
     l.height = int(height);

@@ -80,7 +80,7 @@ void checkSizes(Session& s)
     if ((long long)ci.image_width * ci.image_height > kMaxSourcePixels)
         fail(common(s), "JPEG image is too large (%u x %u pixels)", ci.image_width, ci.image_height);
     jpeg_calc_output_dimensions(&ci);
-    if ((long long)ci.output_width * ci.output_height > kMaxBitmapPixels)
+    if (!pictureFits(ci.output_width, ci.output_height))
         fail(common(s), "JPEG image is too large to decode at this scale (%u x %u pixels)", ci.output_width,
              ci.output_height);
 }

@@ -11,7 +11,7 @@ namespace {
 // Every filter writes each pixel, so the new bitmap is not cleared first.
 TBigBitmap newBitmap32(int w, int h)
 {
-    if (w <= 0 || h <= 0 || qint64(w) * h > kMaxBitmapPixels)
+    if (!pictureFits(w, h))
         return {};
     return TBigBitmap::fromImage(QImage(w, h, QImage::Format_RGB32), 32);
 }

@@ -3,11 +3,21 @@
 namespace qv {
 namespace {
 QImage::Format formatFor(int bits) { return bits == 32 ? QImage::Format_RGB32 : QImage::Format_BGR888; }
+constexpr qint64 kDefaultBudget = kMaxBitmapPixels * 4;
+qint64 budget = kDefaultBudget;
 }
+
+bool pictureFits(qint64 width, qint64 height)
+{
+    // Each side alone within the budget first, so that the product cannot overflow.
+    return width > 0 && height > 0 && width <= budget && height <= budget && width * height <= budget / 4;
+}
+
+void setPictureByteBudget(qint64 bytes) { budget = bytes > 0 ? bytes : kDefaultBudget; }
 
 TBigBitmap::TBigBitmap(int width, int height, int bitsPerPixel)
 {
-    if (width <= 0 || height <= 0 || qint64(width) * height > kMaxBitmapPixels)
+    if (!pictureFits(width, height))
         return;
     img = QImage(width, height, formatFor(bitsPerPixel));
     if (!img.isNull())
@@ -17,7 +27,7 @@ TBigBitmap::TBigBitmap(int width, int height, int bitsPerPixel)
 TBigBitmap TBigBitmap::fromImage(const QImage& image, int bitsPerPixel)
 {
     TBigBitmap b;
-    if (image.isNull() || qint64(image.width()) * image.height() > kMaxBitmapPixels)
+    if (image.isNull() || !pictureFits(image.width(), image.height()))
         return b;
     const QImage::Format f = formatFor(bitsPerPixel);
     b.img = image.format() == f ? image : image.convertToFormat(f);

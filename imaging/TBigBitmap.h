@@ -11,6 +11,14 @@ namespace qv {
 /// Largest pixel count any decoder or container will allocate (about 1.5 GiB at 32 bits).
 constexpr qint64 kMaxBitmapPixels = 400LL * 1000 * 1000;
 
+/// @brief The one gate for picture memory: true when a width x height picture may be
+/// allocated, both sides positive and its pixels, at 4 bytes each, within the byte budget.
+/// Every decoder, filter and container asks here before it takes pixel memory.
+bool pictureFits(qint64 width, qint64 height);
+/// @brief Sets the byte budget of pictureFits; 0 restores the default (kMaxBitmapPixels at
+/// 4 bytes). Tests lower it to drive the refusals with ordinary files.
+void setPictureByteBudget(qint64 bytes);
+
 class TBigBitmap {
 public:
     TBigBitmap() = default;

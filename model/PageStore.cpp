@@ -160,19 +160,29 @@ bool TForm2::PbfLoad(int level)
     // Loads and writes all run on this thread, one after the other, so there is nothing to
     // wait for here; the flag only records that a load has begun.
     itemFileBusy = true;
-    if (!readItems(folder + kItemFileName))
+    const std::optional<bool> read = readItems(folder + kItemFileName);
+    if (!read)
         return false;
-    if (level == 1)
-        return true;
-    readSlots(folder);
-    afterLoadCleanup();
-    return true;
+    // A page without items still gets its picture slots and snapshot: an undo back to an empty
+    // page must empty the cache, and a load always leaves the book modified.
+    if (level != 1) {
+        readSlots(folder);
+        afterLoadCleanup();
+    }
+    return *read;
 }
 
-bool TForm2::readItems(const QString& file)
+std::optional<bool> TForm2::readItems(const QString& file)
 {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return std::nullopt;
     ItemFileReader reader(itemLayout);
-    if (!reader.open(file))
+    // A file too short for its count holds no items, like a count below one.
+    if (!reader.openBytes(bytes))
         return false;
     const int32_t n = reader.count();
     TItemStatus fresh;

@@ -96,13 +96,20 @@ bool TForm2::FileExtSub(const QString& path, int hint)
     const bool jpeg = kind == kFileKindPhoto;
     // Hint 0 decides by the extension, 1 makes a photo entry, 2 a picture entry.
     const bool picture = hint == 2 || (hint == 0 && !jpeg);
-    main.pool.append(TInfos{});
-    const int n = int(main.pool.size()) - 1;
+    const int n = int(main.pool.size());
     const QString copy = poolCopyPath(img, n, !jpeg);
 
     main.busy.show();
     const int orientation = jpeg ? readExifOrientationFile(path) : 0;
     scratch = decodePoolSource(path, jpeg, orientation);
+    // A file that holds no picture (text, empty, another format, a cut-off header) makes no
+    // entry. The pool's own copy at a rebuild keeps its place, so that later numbers hold.
+    if (scratch.isNull() && !sameFile(path, copy)) {
+        main.busy.hide();
+        dialogs().showmess(kMsgPoolSourceUnreadable + QDir::toNativeSeparators(path));
+        return false;
+    }
+    main.pool.append(TInfos{});
     TInfos& entry = main.pool[n];
     entry.name = picture ? kPoolPictureName : kPoolPhotoName;
     entry.isPicture = picture;

@@ -8,6 +8,8 @@ namespace qv {
 
 inline const QString kMsgPoolCopyFailed = QStringLiteral("画像が保存できませんでした(エラーコード:40)");
 inline const QString kMsgPoolThumbFailed = QStringLiteral("画像が保存できませんでした(エラーコード:41)");
+/// Shown, followed by the file's path, for a source that holds no picture that can be read.
+inline const QString kMsgPoolSourceUnreadable = QStringLiteral("画像が読み込めませんでした。ファイル名=");
 inline const QString kPoolBusyCaption = QStringLiteral("画像庫処理中..");
 
 // photoFileKind results and FileExtSub hints.

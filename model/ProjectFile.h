@@ -59,8 +59,9 @@ public:
     virtual ssize_t write(int fd, const void* data, size_t size);
     /// Like POSIX fsync(2).
     virtual int fsync(int fd);
-    /// Like POSIX rename(2).
-    virtual int rename(const char* from, const char* to);
+    /// Like POSIX rename(2), except that without mayReplace an existing file at to is never
+    /// replaced: the call fails with EEXIST.
+    virtual int rename(const char* from, const char* to, bool mayReplace);
 };
 
 /// @brief The operations in use; the real ones unless a test installed others.
@@ -84,7 +85,11 @@ struct ProjectSaveResult {
 /// code. The new file is written aside, flushed, read back and checked whole, and only then
 /// renamed into place. An existing file is kept as path.BAK during the switch; when the switch
 /// fails it is left as the same name with the extension .qvp. On any failure the previous
-/// book survives unchanged, in place or as the .qvp file.
+/// book survives unchanged, in place, as the .qvp file or, when a .qvp file of that name
+/// exists, as the .BAK file. No file the save did not create is replaced or deleted: an
+/// existing .BAK file stops the save (BackupFailed), a read-only book is refused. A symbolic
+/// link is followed and the file it points to is written, keeping its permission bits; the
+/// scratch files left by a crashed save of the same book are removed.
 ProjectSaveResult saveProjectFile(const QString& workRoot, const QString& typeCode, const QString& path);
 
 /// @brief path with its extension replaced (".BAK", ".qvp"); appended when it has none.

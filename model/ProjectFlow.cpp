@@ -20,7 +20,6 @@ const QString kMsgNotFound = QStringLiteral("指定されたファイルが見�
 const QString kMsgNotProject = QStringLiteral("Qorvale用のファイルではありません。");
 const QString kMsgOtherVersion = QStringLiteral("異なるバージョンのファイルです。");
 const QString kMsgLoadFailed = QStringLiteral("読込みに失敗しました。");
-const QString kMsgLoseEdits = QStringLiteral("編集中のデータがある場合、そのデータは失われますがよろしいですか？");
 const QString kBusySaving = QStringLiteral("保存中...");
 const QString kBusyLoading = QStringLiteral("読み込み中...");
 constexpr int kPhotoSelectionMode = 7;

@@ -92,8 +92,9 @@ public:
 
 /// @brief Writes a whole project file for the work folder at workRoot to fd, through ops.
 /// written lists the entries in file order; hash is the running hash of every byte written.
-bool writeProjectTo(int fd, const QString& workRoot, const QString& typeCode, ProjectFileOps& ops,
-                    QVector<ProjectEntry>* written, quint64* hash, QString* reason);
+/// A failed write is reported under target, the name of the book being written.
+bool writeProjectTo(int fd, const QString& target, const QString& workRoot, const QString& typeCode,
+                    ProjectFileOps& ops, QVector<ProjectEntry>* written, quint64* hash, QString* reason);
 /// @brief Reads a file just written back whole and checks its structure, every entry's name
 /// and size against written, and every byte against hash.
 bool verifyProjectFile(const QString& path, const QVector<ProjectEntry>& written, quint64 hash, QString* reason);

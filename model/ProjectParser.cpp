@@ -2,6 +2,7 @@
 // file just written. Every count and size is checked against the bytes left before use.
 #include "ProjectFormat.h"
 #include "Sjis.h"
+#include <algorithm>
 #include <cstring>
 
 namespace qv::project {
@@ -104,10 +105,11 @@ private:
     {
         if (!in.readInt(k))
             return shortEntry(sectionTag(section));
-        if (k < 0) {
+        if (k < 0 && strict) {
             fail(kReadFailed, QStringLiteral("%1: negative count %2").arg(sectionTag(section)).arg(k));
             return EntryStatus::Failed;
         }
+        k = std::max(k, 0); // a count below zero holds no entries
         return EntryStatus::Ok;
     }
 
@@ -117,7 +119,7 @@ private:
         int32_t nameLength = 0;
         if (!in.readInt(nameLength))
             return shortEntry(where);
-        if (nameLength <= 0 || nameLength > kMaxNameBytes) {
+        if (nameLength < 0 || nameLength > kMaxNameBytes) {
             fail(kReadFailed, QStringLiteral("%1: name length %2").arg(where).arg(nameLength));
             return EntryStatus::Failed;
         }
@@ -126,12 +128,20 @@ private:
         char raw[kMaxNameBytes + 1];
         if (!in.read(raw, qint64(nameLength) + 1))
             return shortEntry(where);
-        const QString name = fromSjis(QByteArray(raw, nameLength));
-        if (raw[nameLength] != '\0' || std::memchr(raw, 0, size_t(nameLength)) || !isSafeEntryName(name)) {
+        // The name is the text up to its zero byte; bytes after it do not count.
+        const char* end = static_cast<const char*>(std::memchr(raw, 0, size_t(nameLength) + 1));
+        const QString name = fromSjis(QByteArray(raw, end ? end - raw : 0));
+        int32_t size = 0;
+        if (end && name.isEmpty() && !strict) { // an empty name stores nothing: skipped when empty
+            if (!in.readInt(size))
+                return shortEntry(where);
+            if (size == 0)
+                return EntryStatus::Ok;
+        }
+        if (!end || !isSafeEntryName(name)) {
             fail(kReadFailed, QStringLiteral("%1: the name \"%2\" is not a plain file name").arg(where, name));
             return EntryStatus::Failed;
         }
-        int32_t size = 0;
         if (!in.readInt(size))
             return shortEntry(where);
         if (size < 0) {
@@ -203,18 +213,21 @@ private:
             && readEntries(ProjectSection::OriginalImage, kImgFolder, 2 * qint64(k));
     }
 
-    /// The thumbnail cache can be rebuilt: a file that ends early here still counts as read.
+    /// The thumbnail cache can be rebuilt: past its tag, a file that ends early or an entry that
+    /// cannot be read ends the section, and the file still counts as read.
     bool thumb()
     {
         if (!enter(kThumbFolder))
             return false;
         EntryStatus s = readTag(ProjectSection::Thumb);
+        if (s == EntryStatus::Failed)
+            return false; // a wrong tag
         int32_t c = 0;
         if (s == EntryStatus::Ok)
             s = readCount(ProjectSection::Thumb, c);
         for (int32_t j = 0; j < c && s == EntryStatus::Ok; ++j)
             s = readEntry(ProjectSection::Thumb, kThumbFolder);
-        if (s == EntryStatus::CutShort && !strict) {
+        if (s != EntryStatus::Ok && !strict) {
             result.thumbCutShort = true;
             result.reason.clear();
             return true;

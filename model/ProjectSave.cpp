@@ -1,6 +1,7 @@
 // Saving a project file so that a failure at any point leaves the previous book intact:
 // write aside, flush, read back and check, then switch names.
 #include "ProjectFormat.h"
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -15,7 +16,28 @@ namespace qv {
 
 ssize_t ProjectFileOps::write(int fd, const void* data, size_t size) { return ::write(fd, data, size); }
 int ProjectFileOps::fsync(int fd) { return ::fsync(fd); }
-int ProjectFileOps::rename(const char* from, const char* to) { return ::rename(from, to); }
+
+int ProjectFileOps::rename(const char* from, const char* to, bool mayReplace)
+{
+    if (mayReplace)
+        return ::rename(from, to);
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return -1;
+    // File systems without it: a second name, which never replaces, then the first goes.
+    if (::link(from, to) == 0)
+        return ::unlink(from);
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
+        return -1;
+    // Nor hard links: look before renaming.
+    struct stat st {};
+    if (::lstat(to, &st) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return ::rename(from, to);
+}
 
 namespace {
 ProjectFileOps realOps;
@@ -24,24 +46,51 @@ ProjectFileOps* currentOps = nullptr;
 QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
 QByteArray native(const QString& path) { return QFile::encodeName(path); }
 
-bool lexists(const QString& path, bool* isDir = nullptr)
+/// The file a symbolic link at path finally points to; path itself when it is none.
+QString followLinks(QString path)
 {
-    struct stat st {};
-    if (::lstat(native(path).constData(), &st) != 0)
-        return false;
-    if (isDir)
-        *isDir = S_ISDIR(st.st_mode);
-    return true;
+    for (int hops = 0; hops < 40 && QFileInfo(path).isSymLink(); ++hops)
+        path = QFileInfo(path).symLinkTarget();
+    return path;
 }
 
-/// A new file beside path that no one else uses.
-int createScratch(const QString& path, QString* scratch)
+/// Scratch files are named ".NAME.HEX.part" beside the book NAME.
+QString scratchPrefix(const QString& path) { return QStringLiteral(".%1.").arg(QFileInfo(path).fileName()); }
+
+bool isScratchOf(const QString& name, const QString& prefix)
 {
-    const QFileInfo fi(path);
+    if (!name.startsWith(prefix) || !name.endsWith(QLatin1String(".part")))
+        return false;
+    const QString middle = name.mid(prefix.size(), name.size() - prefix.size() - 5);
+    bool hex = false;
+    middle.toULongLong(&hex, 16);
+    return hex;
+}
+
+/// Removes the scratch files that a save of the same book left when it was cut off.
+void removeCrashedScratch(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath() + '/';
+    const QString prefix = scratchPrefix(path);
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        struct stat st {};
+        if (isScratchOf(name, prefix) && ::lstat(native(folder + name).constData(), &st) == 0 && S_ISREG(st.st_mode))
+            ::unlink(native(folder + name).constData());
+    }
+}
+
+/// A new file beside path that no one else uses, with the given permission bits.
+int createScratch(const QString& path, mode_t mode, QString* scratch)
+{
+    const QString stem = QFileInfo(path).absolutePath() + '/' + scratchPrefix(path);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *scratch = fi.absolutePath() + "/." + fi.fileName() + '.'
-            + QString::number(QRandomGenerator::global()->generate(), 16) + ".part";
+        *scratch = stem + QString::number(QRandomGenerator::global()->generate(), 16) + ".part";
         const int fd = ::open(native(*scratch).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 && mode != 0 && ::fchmod(fd, mode) != 0) {
+            ::close(fd);
+            ::unlink(native(*scratch).constData());
+            return -1;
+        }
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -62,16 +111,16 @@ bool syncFolder(const QString& folder, ProjectFileOps& ops)
 
 /// Writes, flushes and checks the new file under a scratch name; the scratch file is removed
 /// again on failure.
-bool writeAside(const QString& workRoot, const QString& typeCode, const QString& path, ProjectFileOps& ops,
-                QString* scratch, ProjectSaveResult& result)
+bool writeAside(const QString& workRoot, const QString& typeCode, const QString& path, mode_t mode,
+                ProjectFileOps& ops, QString* scratch, ProjectSaveResult& result)
 {
-    const int fd = createScratch(path, scratch);
+    const int fd = createScratch(path, mode, scratch);
     if (fd < 0) {
         result.reason = QStringLiteral("%1: %2").arg(path, errnoText());
         return false;
     }
     quint64 hash = 0;
-    bool ok = project::writeProjectTo(fd, workRoot, typeCode, ops, &result.entries, &hash, &result.reason);
+    bool ok = project::writeProjectTo(fd, path, workRoot, typeCode, ops, &result.entries, &hash, &result.reason);
     if (ok && ops.fsync(fd) != 0) { // never retried: the data of a failed flush is gone
         result.reason = QStringLiteral("flushing %1: %2").arg(*scratch, errnoText());
         ok = false;
@@ -103,29 +152,36 @@ QString withExtension(const QString& path, const QString& extension)
     return path.left(path.size() - name.size()) + stem + extension;
 }
 
-ProjectSaveResult saveProjectFile(const QString& workRoot, const QString& typeCode, const QString& path)
+ProjectSaveResult saveProjectFile(const QString& workRoot, const QString& typeCode, const QString& given)
 {
     ProjectFileOps& ops = projectFileOps();
     ProjectSaveResult result;
-    bool isDir = false;
-    const bool hadOld = lexists(path, &isDir);
-    if (isDir) {
+    const QString path = followLinks(given);
+    struct stat old {};
+    const bool hadOld = ::lstat(native(path).constData(), &old) == 0;
+    if (hadOld && S_ISDIR(old.st_mode)) {
         result.reason = QStringLiteral("%1 is a folder").arg(path);
         return result;
     }
+    if (hadOld && (old.st_mode & 0222) == 0) {
+        result.reason = QStringLiteral("%1 is read-only").arg(path);
+        return result;
+    }
+    removeCrashedScratch(path);
     QString scratch;
-    if (!writeAside(workRoot, typeCode, path, ops, &scratch, result))
+    if (!writeAside(workRoot, typeCode, path, hadOld ? old.st_mode & 07777 : 0, ops, &scratch, result))
         return result;
 
     const QString backup = withExtension(path, QStringLiteral(".BAK"));
     const bool keepBackup = hadOld && backup != path;
-    if (keepBackup && ops.rename(native(path).constData(), native(backup).constData()) != 0) {
+    if (keepBackup && ops.rename(native(path).constData(), native(backup).constData(), false) != 0) {
         result.outcome = SaveOutcome::BackupFailed;
         result.reason = QStringLiteral("%1: %2").arg(backup, errnoText());
         ::unlink(native(scratch).constData());
         return result;
     }
-    const bool switched = ops.rename(native(scratch).constData(), native(path).constData()) == 0;
+    // Only a book named like its own backup is replaced in one step.
+    const bool switched = ops.rename(native(scratch).constData(), native(path).constData(), hadOld && !keepBackup) == 0;
     if (!switched)
         result.reason = QStringLiteral("%1: %2").arg(path, errnoText());
     else if (!syncFolder(QFileInfo(path).absolutePath(), ops))
@@ -133,9 +189,9 @@ ProjectSaveResult saveProjectFile(const QString& workRoot, const QString& typeCo
     if (!switched)
         ::unlink(native(scratch).constData());
     if (!result.reason.isEmpty()) {
-        // The previous book stays beside the new name as .qvp.
+        // The previous book stays beside the new name as .qvp, or as .BAK when a .qvp is there.
         if (keepBackup)
-            ops.rename(native(backup).constData(), native(withExtension(path, QStringLiteral(".qvp"))).constData());
+            ops.rename(native(backup).constData(), native(withExtension(path, QStringLiteral(".qvp"))).constData(), false);
         return result;
     }
     if (keepBackup)

@@ -138,6 +138,7 @@ public:
                 continue;
             if (w <= 0) {
                 error = w < 0 ? errnoText() : QStringLiteral("nothing could be written");
+                writeFailed = true;
                 return false;
             }
             p += w;
@@ -149,6 +150,7 @@ public:
 
     StreamHash hash;
     QString error;
+    bool writeFailed = false; // the error is the output's, not a source file's
 
 private:
     int fd;
@@ -289,8 +291,8 @@ private:
 
 } // namespace
 
-bool writeProjectTo(int fd, const QString& workRoot, const QString& typeCode, ProjectFileOps& ops,
-                    QVector<ProjectEntry>* written, quint64* hash, QString* reason)
+bool writeProjectTo(int fd, const QString& target, const QString& workRoot, const QString& typeCode,
+                    ProjectFileOps& ops, QVector<ProjectEntry>* written, quint64* hash, QString* reason)
 {
     const QString root = QDir::cleanPath(workRoot) + '/';
     ProjectOutput out(fd, ops);
@@ -314,7 +316,9 @@ bool writeProjectTo(int fd, const QString& workRoot, const QString& typeCode, Pr
     const QVector<PlannedEntry> thumbs = thumbFiles(root);
     ok = ok && out.put(sectionTagBytes(ProjectSection::Thumb)) && putCount(out, thumbs.size())
         && writer.entries(thumbs) && out.flush();
-    if (!ok)
+    if (!ok && out.writeFailed)
+        *reason = QStringLiteral("%1: %2").arg(target, out.error); // the disk being written, not a source
+    else if (!ok)
         *reason = writer.error.isEmpty() ? out.error : writer.error;
     *hash = out.hash.result();
     return ok;

@@ -9,8 +9,12 @@
 #include <QPoint>
 #include <QRect>
 #include <functional>
+#include <optional>
 
 namespace qv {
+
+/// The question before the work in progress is replaced by a book.
+inline const QString kMsgLoseEdits = QStringLiteral("編集中のデータがある場合、そのデータは失われますがよろしいですか？");
 
 /// @brief Multiplies positions, sizes, font sizes and line spacings of every element (the
 /// scratch element too) by ratio, rounding halves to even; the list is unchanged on overflow.
@@ -154,7 +158,8 @@ private:
     void placeNewImage(TItemStatus& item, int x, int y, int w, int h);
     bool writeSlots(const QString& folder);
     void readSlots(const QString& folder);
-    bool readItems(const QString& file);
+    /// @brief Reads the item file: nothing when it cannot be opened, else whether it held items.
+    std::optional<bool> readItems(const QString& file);
 };
 
 } // namespace qv

@@ -1,4 +1,6 @@
 #include "WorkFolder.h"
+#include "QorDef.h"
+#include "QorIO.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +22,18 @@ QString WorkFolder::undoPageFolder(int page) const
 QString WorkFolder::imgFolder() const { return rootPath + QStringLiteral("img/"); }
 QString WorkFolder::thumbFolder() const { return rootPath + QStringLiteral("thumb/"); }
 QString WorkFolder::stdFile() const { return rootPath + kStdFileName; }
+
+bool WorkFolder::holdsWork() const
+{
+    if (!QDir(imgFolder()).isEmpty(QDir::Files | QDir::Hidden | QDir::System))
+        return true;
+    for (int page = 0; page < kPageFolderCount; ++page) {
+        ItemFileReader reader;
+        if (reader.open(pageFolder(page) + kItemFileName) && reader.count() >= 1)
+            return true;
+    }
+    return false;
+}
 
 namespace {
 

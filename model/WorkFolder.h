@@ -24,6 +24,8 @@ public:
     QString stdFile() const;                                // W/qor_std.dat
     static QString slotName(int k) { return QString::number(k) + QStringLiteral(".bmp"); }
     static QString thumbSlotName(int k) { return QStringLiteral("t") + QString::number(k) + QStringLiteral(".bmp"); }
+    /// @brief True when a page holds an item or the pool a file: work a user would miss.
+    bool holdsWork() const;
 
 private:
     QString rootPath;

@@ -181,7 +181,9 @@ void drawOnScreen(TextJob& job)
         it.height = it.fontSize;
         it.width = textLength(job);
     }
-    const TextBox box = textBox(job);
+    TextBox box = textBox(job);
+    // Lines turn about the item's own centre, not the first line's: the printer does the same.
+    box.centre = {job.r.st.originX + pxX(job, saved.centerX), job.r.st.originY + pxY(job, saved.centerY)};
     const int cell = nearest(job.vertical ? box.w : box.h);
     if (cell > 1) {
         drawLines(job, box, cell, [&](int k) {

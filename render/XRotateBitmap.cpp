@@ -47,7 +47,8 @@ Mapping makeMapping(int ws, int hs, int angle, bool mirror, bool grow)
         wd = (std::abs(ws * m.C) + std::abs(hs * m.S) + kHalf) / kOne;
         hd = (std::abs(ws * m.S) + std::abs(hs * m.C) + kHalf) / kOne;
     }
-    if (wd * hd > kMaxBitmapPixels || wd > std::numeric_limits<int>::max() || hd > std::numeric_limits<int>::max())
+    if (!pictureFits(std::max<int64_t>(wd, 1), std::max<int64_t>(hd, 1)) || wd > std::numeric_limits<int>::max()
+        || hd > std::numeric_limits<int>::max())
         throw ERotateError(kRotateSizeError);
     m.width = int(wd);
     m.height = int(hd);

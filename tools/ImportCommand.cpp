@@ -66,7 +66,9 @@ bool importOne(TForm2& doc, const QString& file)
         return false;
     }
     if (!doc.FileExtSub(info.absoluteFilePath(), 0)) {
-        fail("import", file, QStringLiteral("the work folder's img folder cannot be created"));
+        fail("import", file, QFileInfo(doc.work().imgFolder()).isDir()
+                 ? QStringLiteral("cannot be read as a picture")
+                 : QStringLiteral("the work folder's img folder cannot be created"));
         return false;
     }
     return true;

@@ -121,10 +121,9 @@ QString stagePage(const RenderArgs& a, TForm2& doc)
 {
     const WorkFolder& work = doc.work();
     if (!a.work.isEmpty()) {
+        // A page folder that is missing or holds no item file is an empty page, as in the editor.
         const QString pageDir = QDir(a.work).filePath(QString::number(a.page)) + QLatin1Char('/');
-        if (!QFileInfo(pageDir + kItemFileName).isFile())
-            return failed(pageDir + kItemFileName, QStringLiteral("no such file"));
-        if (!copyPageFolder(pageDir, work.pageFolder(a.page)))
+        if (QFileInfo(pageDir).isDir() && !copyPageFolder(pageDir, work.pageFolder(a.page)))
             return failed(pageDir, QStringLiteral("cannot copy the page to a temporary folder"));
         return QDir(a.work).filePath(QStringLiteral("img")) + QLatin1Char('/');
     }
@@ -138,8 +137,6 @@ QString stagePage(const RenderArgs& a, TForm2& doc)
     doc.setKnownVersion(read.version);
     doc.typeFromCode(read.typeCode);
     doc.ConvertFileVer2000to2010();
-    if (!QFileInfo(work.pageFolder(a.page) + kItemFileName).isFile())
-        return failed(a.book, QStringLiteral("page %1 has no item file").arg(a.page));
     return work.imgFolder();
 }
 

@@ -210,6 +210,28 @@ TEST_F(FormTest, StartupProjectOpensInPhotoSelectionWithThatBook)
     EXPECT_TRUE(script.messages.isEmpty()) << script.messages.join('\n').toStdString();
 }
 
+TEST_F(FormTest, StartupProjectAsksBeforeReplacingWorkLeftByACrash)
+{
+    for (const bool yes : {false, true}) {
+        makeForm(); // the window of the round before took its work folder along
+        QDir().mkpath(work() + "img");
+        ASSERT_TRUE(QFile::copy(testData("orientation/Landscape_1.jpg"), work() + "img/0_.jpg"));
+        script.messages.clear();
+        script.confirmAnswers = {yes};
+        form->startupProject = "/tmp/book.qvb";
+        QStringList opened;
+        form->openProject = [&](const QString& p) {
+            opened << p;
+            return true;
+        };
+        form->FormActivate();
+        EXPECT_EQ(script.messages, QStringList{"question: " + kMsgLoseEdits});
+        EXPECT_EQ(opened.size(), yes ? 1 : 0);
+        EXPECT_EQ(form->Form2->menuMode, yes ? 7 : 9);
+        EXPECT_EQ(form->state.pool.size(), 1) << "the crashed session is restored";
+    }
+}
+
 TEST_F(FormTest, RestoreBringsPoolPhotosBackInOrder)
 {
     QDir().mkpath(work() + "img");

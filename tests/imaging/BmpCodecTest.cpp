@@ -204,6 +204,12 @@ TEST(BmpCodec, SizeIsBoundedByTheBytesPresent)
     EXPECT_TRUE(decodeBmp(full.left(full.size() - 3)).ok());
     // RLE: a few bytes cannot announce hundreds of megapixels.
     EXPECT_FALSE(decodeBmp(makeBmp(20000, 15000, 8, 1, QByteArray(8, '\0'), bytes({0, 1}))).ok());
+    // Nor 100 KB of runs 64 megapixels: at most 128 pixels a byte above a floor of 4 Mi.
+    const QByteArray runs = QByteArray(100000, '\xff');
+    const ImageLoadResult claim = decodeBmp(makeBmp(8000, 8000, 8, 1, QByteArray(8, '\0'), runs));
+    EXPECT_TRUE(claim.bitmap.isNull());
+    EXPECT_TRUE(claim.error.contains("far too short")) << claim.error.toStdString();
+    EXPECT_TRUE(decodeBmp(makeBmp(4096, 4096, 8, 1, QByteArray(8, '\0'), runs)).ok());
     // Height INT_MIN, zero width, zero height, not a BMP, empty input.
     EXPECT_FALSE(decodeBmp(makeBmp(4, std::numeric_limits<qint32>::min(), 24, 0, {}, QByteArray(64, 0))).ok());
     EXPECT_FALSE(decodeBmp(makeBmp(0, 4, 24, 0, {}, QByteArray(64, 0))).ok());

@@ -398,6 +398,32 @@ TEST_F(PageStore, DamagedItemFilesLoadWhatTheyHold)
     EXPECT_EQ(doc.itemCount(), 3);
 }
 
+TEST_F(PageStore, PageWithoutItemsStillLoadsSlotsAndSnapshot)
+{
+    // A photo dropped on an empty page and undone leaves its slot free for the next one.
+    doc.currentPage = 4;
+    doc.mement(2);
+    addPicture(1);
+    doc.undo(doc.undoLevel);
+    EXPECT_EQ(st.cache.imageCount(), 0);
+    EXPECT_EQ(addPicture(2).imageSlot, 1);
+
+    // A count of 0 or below, or none at all: no items, but the rest of the load runs.
+    for (const QByteArray& bytes : { QByteArray(4, '\0'), QByteArray("\xfd\xff\xff\xff", 4), QByteArray() }) {
+        SCOPED_TRACE(bytes.toHex().toStdString());
+        test::writeFile(pageDir(5) + kItemFileName, bytes);
+        doc.currentPage = 5;
+        st.modified = false;
+        doc.undoLevel = 0;
+        EXPECT_FALSE(doc.PbfLoad(-1));
+        EXPECT_EQ(doc.items.size(), 1);
+        EXPECT_EQ(st.cache.imageCount(), 0);
+        EXPECT_EQ(doc.undoLevel, 2);
+        EXPECT_FALSE(doc.itemFileBusy);
+        EXPECT_TRUE(st.modified);
+    }
+}
+
 TEST_F(PageStore, MissingPageIsEmptyAndLeavesTheCache)
 {
     doc.currentPage = 14;

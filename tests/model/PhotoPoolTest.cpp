@@ -178,29 +178,39 @@ TEST_F(PhotoPool, RebuildWithoutImgFolderMakesOne)
 
 TEST_F(PhotoPool, FailuresShowTheirMessagesAndLoseNothing)
 {
-    // Not a JPEG at all: the raw copy stays, the re-encode and the thumbnail fail.
-    const QString junk = baseDir() + "src/junk.jpg";
-    writeFile(junk, QByteArray("this is not a photo"));
+    // No picture in the file: no entry, no file, one message naming the file.
     import(makeJpeg("good.jpg", 320, 240));
-    import(junk);
-    EXPECT_EQ(messages(), QStringList({kCopyFailed, kThumbFailed}));
-    EXPECT_EQ(QSize(st.pool[1].srcWidth, st.pool[1].srcHeight), QSize(0, 0)) << "nothing of the previous photo";
-    EXPECT_EQ(readFile(copyOf(1, false)), readFile(junk));
-    EXPECT_FALSE(QFile::exists(thumbOf(1, false)));
+    const QByteArray photo = readFile(copyOf(0, false)), bmp = readFile(makeBmp("whole.bmp", 40, 30));
+    const std::pair<const char*, QByteArray> unreadable[] = {
+        {"notes.jpg", "this is not a photo"},
+        {"empty.bmp", {}},
+        {"png.jpg", QByteArray::fromHex("89504e470d0a1a0a0000000d49484452")},
+        {"cut.jpg", photo.left(300)},
+        {"cut.bmp", bmp.left(20)},
+    };
+    for (const auto& [name, bytes] : unreadable) {
+        const QString src = baseDir() + "src/" + name;
+        writeFile(src, bytes);
+        dialogs.messages.clear();
+        EXPECT_FALSE(doc.FileExtSub(src, 0)) << name;
+        EXPECT_EQ(messages(), QStringList{"message: 画像が読み込めませんでした。ファイル名=" + src});
+        EXPECT_EQ(doc.gaCount(), 1) << name;
+        EXPECT_EQ(imgFiles(), QStringList({"0_.jpg", "t0_.bmp"})) << name;
+    }
 
     // The thumbnail cannot be written: only code 41.
     dialogs.messages.clear();
-    QDir().mkpath(thumbOf(2, false));
+    QDir().mkpath(thumbOf(1, false));
     import(makeJpeg("b.jpg", 200, 150));
     EXPECT_EQ(messages(), QStringList({kThumbFailed}));
-    EXPECT_EQ(jpegSize(copyOf(2, false)), QSize(200, 150));
+    EXPECT_EQ(jpegSize(copyOf(1, false)), QSize(200, 150));
 
     // The copy cannot be made: only code 40; the entry is there with its thumbnail.
     dialogs.messages.clear();
-    QDir().mkpath(copyOf(3, true) + "/blocked"); // a folder under the copy's name
+    QDir().mkpath(copyOf(2, true) + "/blocked"); // a folder under the copy's name
     import(makeBmp("c.bmp", 120, 90));
     EXPECT_EQ(messages(), QStringList({kCopyFailed}));
-    EXPECT_EQ(readBmpFile(thumbOf(3, true)).bitmap.image().size(), QSize(120, 90));
+    EXPECT_EQ(readBmpFile(thumbOf(2, true)).bitmap.image().size(), QSize(120, 90));
 }
 
 TEST_F(PhotoPool, ImportsNothingItCannotName)

@@ -219,7 +219,10 @@ public:
         return ProjectFileOps::write(fd, data, size);
     }
     int fsync(int fd) override { return hit(Fsync) ? -1 : ProjectFileOps::fsync(fd); }
-    int rename(const char* from, const char* to) override { return hit(Rename) ? -1 : ProjectFileOps::rename(from, to); }
+    int rename(const char* from, const char* to, bool mayReplace) override
+    {
+        return hit(Rename) ? -1 : ProjectFileOps::rename(from, to, mayReplace);
+    }
 
 private:
     Kind kind;

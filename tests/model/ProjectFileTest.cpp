@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <climits>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace qv;
@@ -268,14 +269,11 @@ TEST(ProjectFile, DamagedSectionsFailAndKeepWhatWasUnpacked)
         bool pageKept;
     };
     auto patched = [&](qsizetype at, const QByteArray& with) { return QByteArray(good).replace(at, with.size(), with); };
-    QByteArray negativeK;
-    putInt(negativeK, -1);
     QByteArray hugeK;
     putInt(hugeK, INT_MAX);
     const Case cases[] = {
         {"wrong PageInfo tag", patched(pageInfoAt, "PageInfX"), false},
         {"folder 3 numbered 4", patched(page3Index, QByteArray("\4\0\0\0", 4)), true},
-        {"negative image count", patched(pageImageAt + 10 + 4, negativeK), true},
         {"image count beyond the file", patched(pageImageAt + 10 + 4, hugeK), true},
         {"ends inside OriginalImage", good.left(poolAt + 14 + 2), true},
         {"ends before OriginalImage", good.left(poolAt), true},
@@ -337,8 +335,7 @@ TEST(ProjectFile, EntryNamesThatLeaveTheirFolderAreRefused)
 {
     const QString w = base() + "w/", file = base() + "evil.qvb";
     const QString outside = QStringLiteral("/tmp/qv-evil-%1").arg(::getpid());
-    const QByteArray names[] = {"../evil", outside.toUtf8(), "..\\x", "C:x", "a/b", ".", "..", "", QByteArray("a\0b", 3),
-                                "evil/"};
+    const QByteArray names[] = {"../evil", outside.toUtf8(), "..\\x", "C:x", "a/b", ".", "..", "", "evil/"};
     for (const QByteArray& name : names) {
         for (int place = 0; place < 3; ++place) {
             QByteArray entry;
@@ -353,7 +350,9 @@ TEST(ProjectFile, EntryNamesThatLeaveTheirFolderAreRefused)
             writeFile(file, bytes);
             const QStringList parentBefore = listing(base());
             const ProjectReadResult r = readProjectFile(file, w);
-            EXPECT_EQ(r.code, kReadFailed) << name.toStdString() << " in section " << place;
+            // In the thumbnail cache a bad entry ends the section and the file still counts as read.
+            EXPECT_EQ(r.code, place == 2 ? kReadOk : kReadFailed) << name.toStdString() << " in section " << place;
+            EXPECT_EQ(r.thumbCutShort, place == 2) << name.toStdString();
             EXPECT_EQ(listing(base()), parentBefore);
             EXPECT_FALSE(QFileInfo::exists(outside));
             QDirIterator it(base(), QDir::Files, QDirIterator::Subdirectories);
@@ -397,6 +396,47 @@ TEST(ProjectFile, LinksInTheWorkFolderAreReplacedNotFollowed)
     EXPECT_EQ(readBytes(w + "thumb/cache.db"), "new");
     EXPECT_EQ(readBytes(w + "img/0_.jpg"), "JPEG");
     EXPECT_EQ(readBytes(w + "0/qor.dat"), "ABCDE");
+}
+
+TEST(ProjectFile, ReadsWhatTheFormatAllows)
+{
+    const QString w = base() + "w/", file = base() + "f.qvb";
+    auto named = [](int32_t length, const QByteArray& nameBytes, const QByteArray& content) {
+        QByteArray b;
+        putInt(b, length);
+        b.append(nameBytes);
+        putInt(b, int32_t(content.size()));
+        b.append(content);
+        return b;
+    };
+    QByteArray thumbs;
+    putEntry(thumbs, "a.db", "kept");
+    thumbs += named(7, QByteArray("../evil\0", 8), "x"); // unsafe: ends the cache, not the load
+    struct Case {
+        const char* what;
+        QByteArray page0, pool;
+        int poolCount;
+        const char* page0File; // content of 0/qor.dat, or nullptr for no page folder
+    };
+    const Case cases[] = {
+        {"bytes after the name's zero", named(10, QByteArray("qor.dat\0xyz", 11), "ABCDE"), {}, 0, "ABCDE"},
+        {"empty name, size 0", named(0, QByteArray("\0", 1), {}), {}, 0, nullptr},
+        {"negative pool count", named(7, QByteArray("qor.dat\0", 8), "AB"), {}, -4, "AB"},
+    };
+    for (const Case& c : cases) {
+        deleteTree(w);
+        writeFile(file, handMadeBook(c.page0, c.pool, c.poolCount, thumbs, 2));
+        const ProjectReadResult r = readProjectFile(file, w);
+        EXPECT_EQ(r.code, kReadOk) << c.what << ": " << r.reason.toStdString();
+        EXPECT_TRUE(r.thumbCutShort) << c.what;
+        if (c.page0File)
+            EXPECT_EQ(readBytes(w + "0/qor.dat"), c.page0File) << c.what;
+        else
+            EXPECT_FALSE(QFileInfo::exists(w + "0")) << c.what;
+        EXPECT_TRUE(listing(w + "img").isEmpty()) << c.what;
+        EXPECT_EQ(listing(w + "thumb"), QStringList{"a.db"}) << c.what;
+        EXPECT_FALSE(QFileInfo::exists(base() + "evil")) << c.what;
+    }
 }
 
 TEST(ProjectFile, DeclaredLengthsBeyondTheFileAllocateNothing)
@@ -479,6 +519,9 @@ TEST_P(ProjectSaveFailure, LeavesThePreviousBookWhole)
             EXPECT_EQ(ops.calls[FailingOps::Write], 2) << "the failure comes after a first piece was written";
         }
     }
+    if (inj.kind == FailingOps::Write) { // a full disk is the book's, not a photo's
+        EXPECT_TRUE(r.reason.startsWith(book + ": ")) << r.reason.toStdString();
+    }
     EXPECT_NE(r.outcome, SaveOutcome::Saved);
     EXPECT_EQ(r.outcome == SaveOutcome::BackupFailed, inj.kind == FailingOps::Rename && inj.at == 1);
     EXPECT_FALSE(r.reason.isEmpty());
@@ -543,6 +586,66 @@ TEST(ProjectSave, RefusesMissingFoldersAndFolderNames)
     EXPECT_EQ(saveProjectFile(w, kPalm, dir + "folder.qvb").outcome, SaveOutcome::WriteFailed);
     EXPECT_TRUE(QFileInfo(dir + "folder.qvb/inside").isDir());
     EXPECT_EQ(listing(dir), QStringList{"folder.qvb"});
+}
+
+TEST(ProjectSave, ReplacesNoFileItDidNotMake)
+{
+    const QString w = base() + "w/", dir = base() + "books/", book = dir + "book.qvb";
+    makeBook(w, 1000);
+    ASSERT_EQ(saveBook(w, book).outcome, SaveOutcome::Saved);
+    const QByteArray previous = readBytes(book);
+    writeFile(w + "7/qor.dat", encodeItemFile(sampleItems(7)));
+
+    // The user's own book.BAK stops the save before anything changes.
+    writeFile(dir + "book.BAK", "mine");
+    EXPECT_EQ(saveProjectFile(w, kPalm, book).outcome, SaveOutcome::BackupFailed);
+    EXPECT_EQ(listing(dir), (QStringList{"book.BAK", "book.qvb"}));
+    EXPECT_EQ(readBytes(dir + "book.BAK"), "mine");
+    EXPECT_EQ(readBytes(book), previous);
+
+    // A failed switch beside the user's own book.qvp keeps the previous book as .BAK.
+    ASSERT_TRUE(QFile::rename(dir + "book.BAK", dir + "book.qvp"));
+    {
+        FailingOps ops(FailingOps::Rename, 2);
+        EXPECT_EQ(saveProjectFile(w, kPalm, book).outcome, SaveOutcome::WriteFailed);
+    }
+    EXPECT_EQ(listing(dir), (QStringList{"book.BAK", "book.qvp"}));
+    EXPECT_EQ(readBytes(dir + "book.qvp"), "mine");
+    EXPECT_EQ(readBytes(dir + "book.BAK"), previous);
+    ASSERT_TRUE(QFile::rename(dir + "book.BAK", book));
+    ASSERT_TRUE(QFile::remove(dir + "book.qvp"));
+}
+
+TEST(ProjectSave, WritesThroughLinksKeepsModesAndClearsCrashedScratch)
+{
+    const QString w = base() + "w/", dir = base() + "books/", book = dir + "book.qvb";
+    makeBook(w, 1000);
+    ASSERT_EQ(saveBook(w, book).outcome, SaveOutcome::Saved);
+    const auto mode = [](const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    writeFile(dir + ".book.qvb.1f2e.part", "left by a crash");
+    writeFile(dir + ".other.qvb.1f2e.part", "another book's");
+    ASSERT_EQ(::chmod(QFile::encodeName(book).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(book, dir + "link.qvb"));
+    writeFile(w + "7/qor.dat", encodeItemFile(sampleItems(7)));
+
+    ASSERT_EQ(saveProjectFile(w, kPalm, dir + "link.qvb").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(listing(dir), (QStringList{".other.qvb.1f2e.part", "book.qvb", "link.qvb"}));
+    EXPECT_TRUE(QFileInfo(dir + "link.qvb").isSymLink());
+    EXPECT_EQ(mode(book), 0600u);
+    ASSERT_EQ(readProjectFile(book, base() + "back/").code, kReadOk);
+    EXPECT_TRUE(QFileInfo::exists(base() + "back/7/qor.dat"));
+
+    // A read-only book is refused, not replaced.
+    const QByteArray saved = readBytes(book);
+    ASSERT_EQ(::chmod(QFile::encodeName(book).constData(), 0444), 0);
+    const ProjectSaveResult r = saveProjectFile(w, kPalm, book);
+    EXPECT_EQ(r.outcome, SaveOutcome::WriteFailed);
+    EXPECT_TRUE(r.reason.contains("read-only")) << r.reason.toStdString();
+    EXPECT_EQ(readBytes(book), saved);
+    EXPECT_EQ(mode(book), 0444u);
 }
 
 TEST(ProjectSave, BackupAndFailureNamesReplaceTheExtension)

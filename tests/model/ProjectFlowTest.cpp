@@ -167,6 +167,13 @@ TEST_F(ProjectFlow, FailedSaveReportsAndKeepsThePreviousBook)
         EXPECT_EQ(last("busy "), "busy hidden");
         QFile::rename(books() + c.keptAs, path); // the user takes the previous book back
     }
+    // A .BAK file of the user's own stops the save before anything is touched.
+    writeFile(books() + "book.BAK", "mine");
+    dlg.messages.clear();
+    EXPECT_FALSE(saveAs(path));
+    EXPECT_EQ(shown(), QStringList{"message: バックアップファイルの作成に失敗しました"});
+    EXPECT_EQ(readBytes(books() + "book.BAK"), "mine");
+    EXPECT_EQ(readBytes(path), previous);
 }
 
 TEST_F(ProjectFlow, BookOfVersion2000IsRewrittenInTheCurrentItemLayout)

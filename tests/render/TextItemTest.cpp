@@ -199,6 +199,39 @@ TEST_F(TextItem, TurnedTextRunsCounterClockwise)
               inkCount(r.backBuffer, {cx - half, cy + 2, 2 * half, 3 * half})); // square above, triangle below
 }
 
+TEST_F(TextItem, TurnedLinesCentreOnTheItemOnScreenAndPaper)
+{
+    QImage sheet;
+    r.printerBitmap = &sheet;
+    r.printerScaleX = r.scaleX(kTargetEditor);
+    r.printerScaleY = r.scaleY(kTargetEditor);
+    for (const QString& font : {kGothic, QStringLiteral("@") + kGothic}) {
+        for (const QString& text : {QStringLiteral("■■"), QStringLiteral("■■\r\n■■"), QStringLiteral("■■\r\n■■\r\n■■")}) {
+            for (int32_t angle : {0, 90, 180, 270}) {
+                SCOPED_TRACE(QStringLiteral("%1 / %2 / %3").arg(font, text).arg(angle).toStdString());
+                doc.items.resize(1);
+                addTextItem(text, font).angle = angle;
+                drawAlone();
+                drawAlone(); // placed exactly once the line count is known
+                const QRect onScreen = ink();
+                ASSERT_FALSE(onScreen.isNull());
+                EXPECT_NEAR((onScreen.left() + onScreen.right() + 1) / 2.0, cx, 2.0);
+                EXPECT_NEAR((onScreen.top() + onScreen.bottom() + 1) / 2.0, cy, 2.0);
+
+                sheet = QImage(r.backBuffer.size(), QImage::Format_RGB32);
+                sheet.fill(Qt::white);
+                r.drawTextItem(kTargetPrinter, 1);
+                const QRect onPaper = inkBounds(sheet, sheet.rect());
+                EXPECT_NEAR(onPaper.left(), onScreen.left(), 1);
+                EXPECT_NEAR(onPaper.top(), onScreen.top(), 1);
+                EXPECT_NEAR(onPaper.right(), onScreen.right(), 1);
+                EXPECT_NEAR(onPaper.bottom(), onScreen.bottom(), 1);
+            }
+        }
+    }
+    r.printerBitmap = nullptr;
+}
+
 TEST_F(TextItem, TooSmallTextShowsGreyBarsAndKeepsTheItem)
 {
     open("Palm", 0, 1); // 15 units a pixel: 20-unit characters are one pixel high

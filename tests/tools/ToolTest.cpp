@@ -110,6 +110,8 @@ TEST_F(Tool, FailuresNameTheFileAndTheReason)
     ASSERT_EQ(tool({"pack", w, book, "--type", "Palm"}).status, 0);
     writeFile(baseDir() + "cut.qvb", readBytes(book).left(600));
     writeFile(baseDir() + "text.qvb", "just a text file that is long enough\n");
+    writeFile(baseDir() + "locked.qvb", "a book no one may write");
+    QFile::setPermissions(baseDir() + "locked.qvb", QFileDevice::ReadOwner);
 
     struct Case {
         QStringList args;
@@ -124,6 +126,7 @@ TEST_F(Tool, FailuresNameTheFileAndTheReason)
         {{"pack", baseDir() + "nowhere", baseDir() + "b2.qvb", "--type", "Palm"}, "nowhere: no such folder"},
         {{"pack", w, baseDir() + "no/folder/b.qvb", "--type", "Palm"}, "no/folder/b.qvb"},
         {{"pack", w, baseDir() + "b2.qvb"}, "usage: qorvale-tool pack"},
+        {{"pack", w, baseDir() + "locked.qvb", "--type", "Palm"}, "locked.qvb is read-only"},
         {{"items", baseDir() + "missing.dat"}, "missing.dat"},
         {{"frobnicate"}, "unknown command"},
         {{}, "usage: qorvale-tool COMMAND"},
@@ -134,6 +137,7 @@ TEST_F(Tool, FailuresNameTheFileAndTheReason)
         EXPECT_TRUE(r.err.contains(c.mentions)) << c.args.join(' ').toStdString() << "\n" << r.err.toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(baseDir() + "b2.qvb"));
+    EXPECT_EQ(readBytes(baseDir() + "locked.qvb"), "a book no one may write");
     for (const char* command : {"info", "unpack", "pack", "items"}) {
         const ToolRun help = tool({command, "--help"});
         EXPECT_EQ(help.status, 0) << command;
@@ -201,4 +205,12 @@ TEST_F(Tool, ImportAddsPhotosAndPicturesToAWorkFolder)
     EXPECT_EQ(again.status, 2);
     EXPECT_TRUE(again.err.contains("notes.txt")) << again.err.toStdString();
     EXPECT_EQ(QJsonDocument::fromJson(again.out).array().size(), 2);
+
+    // A file named like a photo that holds none adds nothing and fails with its name.
+    writeFile(baseDir() + "notes.jpg", "only words");
+    const ToolRun text = tool({"import", "--work", work, "--type", "Palm", baseDir() + "notes.jpg"});
+    EXPECT_EQ(text.status, 2);
+    EXPECT_TRUE(text.err.contains("notes.jpg: cannot be read as a picture")) << text.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(text.out).array().size(), 2);
+    EXPECT_EQ(QDir(work + "/img").entryList(QDir::Files).size(), 4);
 }
