@@ -12,8 +12,8 @@
 
 namespace qv::test {
 
-/// @brief A file of the browser's own test data (tests/data/photos).
-inline QString photoData(const QString& relative) { return QStringLiteral(QV_SOURCE_DIR "/tests/data/photos/") + relative; }
+/// @brief A file of the browser's own test data (tests/data/browser).
+inline QString photoData(const QString& relative) { return QStringLiteral(QV_SOURCE_DIR "/tests/data/browser/") + relative; }
 
 /// @brief A fresh folder below the test's base directory, with a trailing '/'.
 inline QString makeFolder(const QString& name)
