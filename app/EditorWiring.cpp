@@ -44,22 +44,23 @@ const ToolSpec kTools[] = {
 
 void TForm1::buildToolButtons()
 {
-    // Two rows of small buttons, so that the property panel beside them keeps its room.
+    // Three rows of small buttons, so that the property panel beside them keeps its room in
+    // the window's starting width.
     auto* box = new QWidget(ToolBar1);
     auto* grid = new QGridLayout(box);
-    grid->setContentsMargins(2, 2, 2, 2);
+    grid->setContentsMargins(1, 2, 1, 2);
     grid->setSpacing(1);
     ToolBar1->addWidget(box);
     auto* group = new QButtonGroup(ToolBar1);
     group->setExclusive(true);
     QFont small = font();
-    small.setPixelSize(11);
+    small.setPixelSize(10);
     int k = 0;
     for (const ToolSpec& t : kTools) {
         auto* b = new QToolButton(box);
         b->setFont(small);
-        b->setFixedSize(30, 28);
-        grid->addWidget(b, k / 7, k % 7);
+        b->setFixedSize(28, 20);
+        grid->addWidget(b, k / 5, k % 5);
         ++k;
         b->setObjectName(QStringLiteral("ToolButton%1").arg(t.number));
         b->setText(QString::fromUtf8(t.caption));

@@ -170,6 +170,9 @@ QFrame* TForm1::buildToolArea()
 {
     tool = named<QFrame>(MainPanel, "tool");
     tool->setFixedHeight(66);
+    // The tools and the property panel need a little more than the starting width: the window
+    // keeps its size and the panel's right end shows once it is made wider.
+    tool->setMinimumWidth(1);
     auto* row = bareLayout<QHBoxLayout>(tool);
     ToolBar1 = named<QToolBar>(tool, "ToolBar1");
     ToolBar2 = named<QToolBar>(tool, "ToolBar2");

@@ -1,4 +1,5 @@
 #include "PoolCell.h"
+#include "PoolBrowser.h"
 #include "BmpCodec.h"
 #include "Numbers.h"
 #include <QFileInfo>
@@ -22,15 +23,6 @@ QRect poolPictureRect(const QRect& cell, int w, int h)
     }
     const double g = 78.0 * w / (2.0 * nonZero(h));
     return QRect(QPoint(nearest(L + 44.5 - g), nearest(T + 5)), QPoint(nearest(R - 44.5 + g) - 1, nearest(B - 15) - 1));
-}
-
-QString poolCellThumbFile(const QString& imgFolder, int n)
-{
-    const QString base = imgFolder + QStringLiteral("t") + QString::number(n);
-    for (const QString& name : {base + QStringLiteral("_.bmp"), base + QStringLiteral(".bmp")})
-        if (QFileInfo::exists(name))
-            return name;
-    return {};
 }
 
 void drawPoolCell(QPainter& p, const QRect& cell, const TInfos* entry, const QString& imgFolder,

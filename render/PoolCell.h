@@ -12,9 +12,6 @@ namespace qv {
 /// @brief Where a w x h photo is drawn in a cell (right and bottom exclusive, as the cell).
 QRect poolPictureRect(const QRect& cell, int w, int h);
 
-/// @brief The thumbnail file that a cell shows for pool entry n: "tn_.bmp" when present, else
-/// "tn.bmp", else empty.
-QString poolCellThumbFile(const QString& imgFolder, int n);
 
 /// @brief Draws the cell of pool entry n (entry null: past the end of the pool) into cell.
 void drawPoolCell(QPainter& p, const QRect& cell, const TInfos* entry, const QString& imgFolder,

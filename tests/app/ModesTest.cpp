@@ -118,7 +118,10 @@ TEST_F(Modes, CanvasGesturesAndKeysReachTheEditor)
 
     // Select it, then an arrow key moves it by 1 mm even while an edit field has the focus,
     // where typed characters still arrive.
-    QTest::mouseClick(canvas, Qt::LeftButton, {}, o + QPoint(40, 35));
+    // The panels around the canvas may have changed its size: click the item where it is now.
+    const QPoint centre = form->editor->origin() +
+        QPoint(qRound(d.items[1].centerX * d.amp()), qRound(d.items[1].centerY * d.amp()));
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, centre);
     ASSERT_TRUE(d.items[1].selected);
     auto* field = new QLineEdit(form->tool);
     field->show();

@@ -73,7 +73,7 @@ class Window:
 
     def shot(self, name):
         """The window's pixels as rows of RGB triples; also saved as PNG."""
-        ppm = subprocess.run(["import", "-window", self.wid, "ppm:-"], env=self.env, check=True,
+        ppm = subprocess.run(["import", "-window", self.wid, "-depth", "8", "ppm:-"], env=self.env, check=True,
                              capture_output=True).stdout
         subprocess.run(["convert", "ppm:-", os.path.join(OUT, name + ".png")], input=ppm, check=True)
         parts, pos = [], 0
@@ -132,9 +132,9 @@ def main():
         check(px[oy - 30][ox + 60] != GREY and px[oy + 30][ox - 60] != GREY, "design shows the page around the origin")
         undo = os.path.join(work, "undo")
 
-        def snapshot_count():
-            found = [os.path.join(d, "qor.dat") for d, _, files in os.walk(undo) if "qor.dat" in files]
-            return len(items_in(found[0])) if found else None
+        def snapshot_count():   # the undo snapshot of the page being edited, the cover
+            records = items_in(os.path.join(undo, "0", "qor.dat"))
+            return None if records is None else len(records)
 
         win.key("F3")
         win.drag((ox + 40, oy - 80), (ox + 100, oy - 40))
