@@ -1,3 +1,4 @@
+#include "AccessibleWidget.h"
 #include "PropertyPanel.h"
 #include "FaceList.h"
 #include "PointSizes.h"
@@ -45,22 +46,6 @@ const NamedColour kColours[] = {
     {"中間の灰色", 0xA4A0A0},
 };
 const QString kCustomColour = QStringLiteral("カスタム...");
-
-template <class W>
-W* named(QWidget* parent, const char* name, const QString& accessible)
-{
-    auto* w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    w->setAccessibleName(accessible);
-    return w;
-}
-
-QLabel* caption(QWidget* parent, const QString& text)
-{
-    auto* l = new QLabel(text, parent);
-    l->setAccessibleName(text.trimmed());
-    return l;
-}
 
 QHBoxLayout* row(QVBoxLayout* column)
 {
@@ -141,14 +126,14 @@ QToolButton* PropertyPanel::button(QWidget* parent, const char* name, const QStr
 void PropertyPanel::buildPlace(QFrame* panel)
 {
     auto* c = column(panel);
-    c->addWidget(caption(panel, QStringLiteral("BOXの位置指定")));
+    c->addWidget(captionLabel(panel, QStringLiteral("BOXの位置指定")));
     auto* r = row(c);
     edtPlaceX = field(panel, "edtPlaceX", true, kMaxDigits, QStringLiteral("X"));
     edtPlaceY = field(panel, "edtPlaceY", true, kMaxDigits, QStringLiteral("Y"));
     for (auto [label, edit] : {std::pair{"X", edtPlaceX}, std::pair{"Y", edtPlaceY}}) {
-        r->addWidget(caption(panel, QString::fromUtf8(label)));
+        r->addWidget(captionLabel(panel, QString::fromUtf8(label)));
         r->addWidget(edit);
-        r->addWidget(caption(panel, QStringLiteral("mm")));
+        r->addWidget(captionLabel(panel, QStringLiteral("mm")));
     }
 }
 
@@ -159,9 +144,9 @@ void PropertyPanel::buildSize(QFrame* panel)
     edtWidth = field(panel, "edtWidth", false, kMaxDigits, QStringLiteral("幅"));
     edtHeight = field(panel, "edtHeight", false, kMaxDigits, QStringLiteral("高"));
     for (auto [label, edit] : {std::pair{"幅", edtWidth}, std::pair{"高", edtHeight}}) {
-        r->addWidget(caption(panel, QString::fromUtf8(label)));
+        r->addWidget(captionLabel(panel, QString::fromUtf8(label)));
         r->addWidget(edit);
-        r->addWidget(caption(panel, QStringLiteral("mm")));
+        r->addWidget(captionLabel(panel, QStringLiteral("mm")));
     }
     lblLowResolution = named<QLabel>(panel, "lblLowResolution", QStringLiteral("解像度の警告"));
     lblLowResolution->setText(QStringLiteral("⚠"));
@@ -170,7 +155,7 @@ void PropertyPanel::buildSize(QFrame* panel)
     r->addWidget(lblLowResolution);
     auto* r2 = row(c);
     edtAngle = field(panel, "edtAngle", false, 3, QStringLiteral("角度"));
-    r2->addWidget(caption(panel, QStringLiteral("角度")));
+    r2->addWidget(captionLabel(panel, QStringLiteral("角度")));
     r2->addWidget(edtAngle);
     r2->addStretch(1);
 }
@@ -179,7 +164,7 @@ void PropertyPanel::buildColour(QFrame* panel)
 {
     auto* c = column(panel);
     auto* r = row(c);
-    r->addWidget(caption(panel, QStringLiteral("色")));
+    r->addWidget(captionLabel(panel, QStringLiteral("色")));
     ColorBox1 = named<QComboBox>(panel, "ColorBox1", QStringLiteral("色"));
     ColorBox1->setFocusPolicy(Qt::ClickFocus);   // not a tab stop
     ColorBox1->addItem(swatch(0), kCustomColour, QVariant::fromValue<uint>(0));
@@ -189,11 +174,11 @@ void PropertyPanel::buildColour(QFrame* panel)
     ColorBox1->setFixedWidth(96);
     ColorBox1->setEnabled(false);
     r->addWidget(ColorBox1);
-    r->addWidget(caption(panel, QStringLiteral(" 行間 ")));
+    r->addWidget(captionLabel(panel, QStringLiteral(" 行間 ")));
     cmbRowInterval = sizeBox(panel, "cmbRowInterval", QStringLiteral("57"), QStringLiteral("行間"));
     r->addWidget(cmbRowInterval);
     auto* r2 = row(c);
-    r2->addWidget(caption(panel, QStringLiteral("フォント")));
+    r2->addWidget(captionLabel(panel, QStringLiteral("フォント")));
     cmbFont = named<QComboBox>(panel, "cmbFont", QStringLiteral("フォント"));
     cmbFont->setFixedWidth(110);
     r2->addWidget(cmbFont);
@@ -207,14 +192,14 @@ void PropertyPanel::buildText(QFrame* panel)
 {
     auto* c = column(panel);
     auto* r = row(c);
-    r->addWidget(caption(panel, QStringLiteral(" 文字方向 ")));
+    r->addWidget(captionLabel(panel, QStringLiteral(" 文字方向 ")));
     tlbTextYoko = button(panel, "tlbTextYoko", QStringLiteral("横"), QStringLiteral("横書き"));
     tlbTextTate = button(panel, "tlbTextTate", QStringLiteral("縦"), QStringLiteral("縦書き"));
     r->addWidget(tlbTextYoko);
     r->addWidget(tlbTextTate);
     r->addStretch(1);
     auto* r2 = row(c);
-    r2->addWidget(caption(panel, QStringLiteral("  文字揃え ")));
+    r2->addWidget(captionLabel(panel, QStringLiteral("  文字揃え ")));
     tlbTextLeft = button(panel, "tlbTextLeft", QStringLiteral("頭"), QStringLiteral("頭揃え"));
     tlbTextCenter = button(panel, "tlbTextCenter", QStringLiteral("中"), QStringLiteral("中央揃え"));
     tlbTextRight = button(panel, "tlbTextRight", QStringLiteral("後"), QStringLiteral("後揃え"));

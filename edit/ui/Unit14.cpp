@@ -1,3 +1,4 @@
+#include "AccessibleWidget.h"
 #include "Unit14.h"
 #include "Dialogs.h"
 #include "FaceList.h"
@@ -20,22 +21,6 @@ namespace {
 
 constexpr int kMemoFontPx = 16;
 const QString kButtonHint = QStringLiteral("タイトル画面に戻ります");
-
-template <class W>
-W* named(QWidget* parent, const char* name, const QString& accessible)
-{
-    auto* w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    w->setAccessibleName(accessible);
-    return w;
-}
-
-QLabel* label(QWidget* parent, const QString& text)
-{
-    auto* l = new QLabel(text, parent);
-    l->setAccessibleName(text);
-    return l;
-}
 
 } // namespace
 
@@ -60,13 +45,13 @@ Tmoji::Tmoji(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindow
 void Tmoji::build()
 {
     auto* grid = new QGridLayout(this);
-    grid->addWidget(label(this, QStringLiteral("文字の変更")), 0, 0, 1, 4);
+    grid->addWidget(captionLabel(this, QStringLiteral("文字の変更")), 0, 0, 1, 4);
     Memo = named<QPlainTextEdit>(this, "Memo", QStringLiteral("文字の変更"));
     Memo->setPlainText(QStringLiteral("新しい文字"));
     Memo->setMinimumSize(360, 120);
     grid->addWidget(Memo, 1, 0, 1, 4);
 
-    grid->addWidget(label(this, QStringLiteral("大きさ(pt)")), 2, 0);
+    grid->addWidget(captionLabel(this, QStringLiteral("大きさ(pt)")), 2, 0);
     ComboBox2 = named<QComboBox>(this, "ComboBox2", QStringLiteral("大きさ(pt)"));
     ComboBox2->setEditable(true);
     ComboBox2->setInsertPolicy(QComboBox::NoInsert);
@@ -77,7 +62,7 @@ void Tmoji::build()
     ComboBox2->setEditText(QStringLiteral("中"));
     grid->addWidget(ComboBox2, 2, 1);
 
-    grid->addWidget(label(this, QStringLiteral("行間隔(pt)")), 2, 2);
+    grid->addWidget(captionLabel(this, QStringLiteral("行間隔(pt)")), 2, 2);
     SpinEdit1 = named<QSpinBox>(this, "SpinEdit1", QStringLiteral("行間隔(pt)"));
     SpinEdit1->setRange(0, kMaxPoints);
     grid->addWidget(SpinEdit1, 2, 3);

@@ -113,7 +113,7 @@ def main():
     base = tempfile.mkdtemp(prefix="qv-e2e-")
     work = os.path.join(base, "qor_backup_editor")
     xvfb, wm, env = start_display()
-    env.update(QORVALE_BASE_DIR=base, QORVALE_HEADLESS_DIALOGS="1", QORVALE_PAUSE_SCALE="0",
+    env.update(QT_QPA_PLATFORM="xcb", QORVALE_BASE_DIR=base, QORVALE_HEADLESS_DIALOGS="1", QORVALE_PAUSE_SCALE="0",
                XDG_RUNTIME_DIR=base)
     prog = subprocess.Popen([BIN], env=env, stderr=subprocess.PIPE, text=True)
     try:

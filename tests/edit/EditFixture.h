@@ -3,6 +3,7 @@
 #include "PageRenderer.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
+#include "TestItems.h"
 #include <gtest/gtest.h>
 #include <ostream>
 
@@ -28,19 +29,11 @@ public:
     /// @brief Appends a selected item; its list index is returned.
     int add(int32_t kind, int32_t x, int32_t y, int32_t w, int32_t h, int32_t angle = 0, bool selected = true)
     {
-        TItemStatus it;
-        it.kind = kind;
-        it.centerX = x;
-        it.centerY = y;
-        it.width = w;
-        it.height = h;
-        it.angle = angle;
+        TItemStatus it = makeItem(kind, x, y, w, h, 0, angle);
         it.selected = selected;
         if (kind == kKindText) {
-            it.fontName = QStringLiteral("ＭＳ Ｐゴシック");
             it.fontSize = 35;
             it.lineSpacing = 53;
-            it.text = QStringLiteral("新しい文字");
         }
         doc.items.append(it);
         doc.setItemSelect();

@@ -6,6 +6,7 @@
 #include "PageRenderer.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
+#include "TestItems.h"
 #include "Unit2.h"
 #include <QDir>
 #include <gtest/gtest.h>
@@ -38,21 +39,7 @@ public:
     /// @brief Adds an unselected item; position and size in page units.
     int add(int32_t kind, int32_t x, int32_t y, int32_t w, int32_t h, int32_t angle = 0)
     {
-        TItemStatus it;
-        it.kind = kind;
-        it.centerX = x;
-        it.centerY = y;
-        it.width = w;
-        it.height = h;
-        it.angle = angle;
-        it.selected = false;
-        if (kind == kKindText) {
-            it.fontName = kDefaultFontName;
-            it.text = QStringLiteral("文字");
-            it.fontSize = h;
-            it.lineSpacing = h;
-        }
-        doc.items.append(it);
+        doc.items.append(makeItem(kind, x, y, w, h, 0, angle));
         return doc.itemCount();
     }
 

@@ -2,6 +2,7 @@
 // A document and renderer on a fresh base folder, with the page area of the last paint.
 #include "PageRenderer.h"
 #include "TestEnv.h"
+#include "TestItems.h"
 #include <QColor>
 #include <gtest/gtest.h>
 
@@ -17,21 +18,6 @@ inline const QRgb kCream = rgb(255, 251, 240);
 inline const QRgb kGuideBlue = rgb(166, 202, 240);
 inline const QRgb kGridGrey = rgb(237, 237, 237);
 inline const QRgb kHoleGrey = rgb(128, 128, 128);
-
-/// An unselected item of a kind in spread coordinates; colour 0x00BBGGRR.
-inline TItemStatus makeItem(int32_t kind, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t color, int32_t angle = 0)
-{
-    TItemStatus it;
-    it.kind = kind;
-    it.centerX = x;
-    it.centerY = y;
-    it.width = w;
-    it.height = h;
-    it.angle = angle;
-    it.color = color;
-    it.selected = false;
-    return it;
-}
 
 class RenderFixture : public ::testing::Test {
 public:
