@@ -30,13 +30,16 @@ def wait_for(cond, timeout=20.0):
 
 
 def start_display():
-    r, w = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
-                            pass_fds=(w,), stderr=subprocess.DEVNULL)
-    os.close(w)
-    number = os.read(r, 16).decode().strip()
-    os.close(r)
-    env = dict(os.environ, DISPLAY=":" + number)
+    """A fresh X server on a display number of its own, and a window manager on it."""
+    for n in range(90 + os.getpid() % 50, 400):
+        if os.path.exists(f"/tmp/.X{n}-lock") or os.path.exists(f"/tmp/.X11-unix/X{n}"):
+            continue
+        xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
+                                stderr=subprocess.DEVNULL)
+        if wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{n}") or xvfb.poll() is not None, 10) \
+                and xvfb.poll() is None:
+            break
+    env = dict(os.environ, DISPLAY=f":{n}")
     wm = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(0.5)
     return xvfb, wm, env
@@ -90,6 +93,22 @@ class Window:
         return [[tuple(data[(y * w + x) * 3:(y * w + x) * 3 + 3]) for x in range(w)] for y in range(h)]
 
 
+def find_window(env):
+    """The program's main window once it is mapped."""
+    found = []
+    def mapped():
+        r = subprocess.run(["xdotool", "search", "--name", "^Qorvale$"], env=env, capture_output=True, text=True)
+        for wid in r.stdout.split():   # the main window, not Qt's 1 x 1 helper windows
+            g = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,
+                               text=True).stdout
+            if "WIDTH=829" in g:
+                found[:] = [wid]
+        return bool(found)
+    if not wait_for(mapped, 30):
+        raise SystemExit("the main window did not appear")
+    return found[0]
+
+
 def canvas_origin(px):
     """Middle of the grey canvas around the page: spread (0, 0) with no scrolling."""
     xs, ys = [], []
@@ -117,8 +136,7 @@ def main():
                XDG_RUNTIME_DIR=base)
     prog = subprocess.Popen([BIN], env=env, stderr=subprocess.PIPE, text=True)
     try:
-        wid = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Qorvale$"], env=env,
-                             capture_output=True, text=True, timeout=30).stdout.split()[0]
+        wid = find_window(env)
         win = Window(env, wid)
         time.sleep(0.5)
         win.shot("1-top-menu")
