@@ -149,10 +149,13 @@ bool TForm1::FormKeyDown(QKeyEvent* e)
     }
     if (Form2 && Form2->menuMode == 7)
         return false;
-    // Typed characters still reach an edit field; the key itself does not.
+    // Typed characters still reach an edit field (Backspace and Enter among them, which confirms
+    // a field), and Tab still moves between fields; the other keys act on the page only.
     const QString text = e->text();
-    const bool typed = e->key() == Qt::Key_Backspace || (!text.isEmpty() && text.at(0).isPrint() &&
-                                                          !(e->modifiers() & Qt::ControlModifier));
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    const bool typed = (!text.isEmpty() && text.at(0).isPrint() && !ctrl) ||
+                       QList<int>{Qt::Key_Backspace, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Tab, Qt::Key_Backtab}
+                           .contains(e->key());
     return !typed;
 }
 

@@ -404,7 +404,8 @@ void PropertyPanel::clearFontSizeChoice() { cmbFontSize->setCurrentIndex(-1); }
 
 bool PropertyPanel::fieldFocused() const
 {
-    const QWidget* focus = QApplication::focusWidget();
+    // The window's own focus: keys reach it even while another program is the active one.
+    const QWidget* focus = edtWidth->window()->focusWidget();
     if (!focus)
         return false;
     for (const QWidget* w : std::initializer_list<const QWidget*>{edtPlaceX, edtPlaceY, edtWidth, edtHeight, edtAngle,

@@ -44,6 +44,14 @@ TEST_F(Modes, ChoosingATypeWritesTheBookAndOpensPhotoSelection)
     EXPECT_TRUE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
+TEST_F(Modes, ReedOpensOnItsFirstSpreadsRightPage)
+{
+    open("Reed");
+    EXPECT_EQ(mode(), 7);
+    EXPECT_EQ(form->Form2->currentPage, 1);
+    EXPECT_EQ(form->state.editSide, 2);
+}
+
 TEST_F(Modes, StepButtonsSwitchAndTheCurrentOneIgnoresTheMouse)
 {
     open();

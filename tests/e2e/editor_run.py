@@ -175,6 +175,20 @@ def main():
         win.key("Delete")
         px = win.shot("8-deleted")
         check(px[oy + 40][ox + 70] != BLACK and px[oy - 60][ox + 70] == BLACK, "Delete removes the ellipse only")
+        # The width field of the property panel: 50 mm typed and confirmed with Enter.
+        win.click(ox + 70, oy - 60)
+        win.click(357, 73)
+        for k in ("BackSpace", "BackSpace", "BackSpace", "5", "0", "Return"):
+            win.key(k)
+        px = win.shot("9-width-50")
+        row = px[oy - 60]
+        left = right = ox + 70
+        while row[left - 1] == BLACK:
+            left -= 1
+        while row[right + 1] == BLACK:
+            right += 1
+        # 50 mm at zoom 5 is 500 / 4.6 = 108.7 pixels; the selection outline covers a pixel each side.
+        check(abs((right - left + 1) - 109) <= 3, f"the rectangle is 50 mm wide on the canvas ({right - left + 1} px)")
         w, h = win.size()
         win.click(527 + 40, h - 35 + 4 + 13)   # quit; the save question takes its default, No
         try:
