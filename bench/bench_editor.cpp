@@ -3,6 +3,7 @@
 // the 1920 x 1080 canvas with the drag preview.
 #include "EditorCore.h"
 #include "PaintBox.h"
+#include "TestItems.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include <QApplication>
@@ -31,21 +32,10 @@ TBigBitmap photo(int w, int h, int seed)
 
 TItemStatus item(int kind, int x, int y, int w, int h, int angle, int slot = 0)
 {
-    TItemStatus it;
-    it.kind = kind;
-    it.centerX = x;
-    it.centerY = y;
-    it.width = w;
-    it.height = h;
-    it.angle = angle;
-    it.color = kind == kKindImage ? kColorWhite : rgbColor(30 * slot, 120, 200);
+    TItemStatus it = test::makeItem(kind, x, y, w, h, kind == kKindImage ? kColorWhite : rgbColor(30 * slot, 120, 200),
+                                    angle);
     it.keyColor = kImageKeyColor;
     it.imageSlot = slot;
-    if (kind == kKindText) {
-        it.fontName = kDefaultFontName;
-        it.text = QStringLiteral("夏の思い出");
-        it.fontSize = it.lineSpacing = h;
-    }
     it.selected = true;
     return it;
 }
