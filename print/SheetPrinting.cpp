@@ -48,22 +48,44 @@ namespace {
 constexpr int kTile = 64;
 
 template <int Bytes>
-void turnRows(const QImage& src, QImage& dst, bool clockwise, const std::function<void(int)>& progress)
+inline void copyPixel(uchar* d, const uchar* s)
+{
+    if constexpr (Bytes == 4) {
+        uint32_t v;
+        std::memcpy(&v, s, 4);
+        std::memcpy(d, &v, 4);
+    } else {
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+    }
+}
+
+template <int Bytes, bool Clockwise>
+void turnRows(const QImage& src, QImage& dst, const std::function<void(int)>& progress)
 {
     const int W = src.width(), H = src.height();
     const uchar* s = src.constBits();
     const qsizetype sStride = src.bytesPerLine();
+    uchar* dBits = dst.bits();
+    const qsizetype dStride = dst.bytesPerLine();
     for (int y0 = 0; y0 < W; y0 += kTile) {
         const int y1 = std::min(y0 + kTile, W);
         for (int x0 = 0; x0 < H; x0 += kTile) {
             const int x1 = std::min(x0 + kTile, H);
             for (int y = y0; y < y1; ++y) {
-                uchar* d = dst.scanLine(y) + qsizetype(x0) * Bytes;
+                uchar* d = dBits + y * dStride + qsizetype(x0) * Bytes;
                 // clockwise: result (x, y) is source (y, H-1-x); else source (W-1-y, x)
-                const int sx = clockwise ? y : W - 1 - y;
-                for (int x = x0; x < x1; ++x, d += Bytes) {
-                    const int sy = clockwise ? H - 1 - x : x;
-                    std::memcpy(d, s + sy * sStride + qsizetype(sx) * Bytes, Bytes);
+                const int sx = Clockwise ? y : W - 1 - y;
+                const uchar* col = s + qsizetype(sx) * Bytes;
+                if (Clockwise) {
+                    const uchar* p = col + (H - 1 - x0) * sStride;
+                    for (int x = x0; x < x1; ++x, d += Bytes, p -= sStride)
+                        copyPixel<Bytes>(d, p);
+                } else {
+                    const uchar* p = col + x0 * sStride;
+                    for (int x = x0; x < x1; ++x, d += Bytes, p += sStride)
+                        copyPixel<Bytes>(d, p);
                 }
             }
         }
@@ -83,9 +105,9 @@ QImage quarterTurn(const QImage& source, bool clockwise, const std::function<voi
     if (turned.isNull())
         return turned;
     if (depth == 24)
-        turnRows<3>(source, turned, clockwise, progress);
+        clockwise ? turnRows<3, true>(source, turned, progress) : turnRows<3, false>(source, turned, progress);
     else
-        turnRows<4>(source, turned, clockwise, progress);
+        clockwise ? turnRows<4, true>(source, turned, progress) : turnRows<4, false>(source, turned, progress);
     return turned;
 }
 
