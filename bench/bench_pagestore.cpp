@@ -149,7 +149,8 @@ struct WindowFixture {
     /// A click on the right half of page folder n's picture.
     void click(int n)
     {
-        QWidget* pic = form->findChild<QWidget*>(QStringLiteral("Image%1").arg(n + 1));
+        // The navigator's own pictures: other panels have controls of the same names.
+        QWidget* pic = form->SB6->findChild<QWidget*>(QStringLiteral("Image%1").arg(n + 1));
         const QPoint at(pic->width() - 5, 5);
         for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
             QMouseEvent e(t, at, pic->mapToGlobal(at), Qt::LeftButton,
