@@ -4,10 +4,17 @@ positions read from the window: choose Palm, go to design, draw a rectangle and 
 move one, undo, delete, quit without saving. Checks the screen and the work folder at every
 step and keeps a screenshot of each step in the output folder.
 
-usage: editor_run.py QORVALE QORVALE_TOOL OUTDIR"""
+With --photos instead: the road of a photo from a folder to a page. Choose Palm, open a folder
+of test photos in the path box, select them all, add them, go to design, put two on page 3 from
+the photo strip, switch to page 5 and back with the navigator: both photos are on page 3 and the
+page's item file holds them.
+
+usage: editor_run.py QORVALE QORVALE_TOOL OUTDIR [--photos]"""
 import json, os, shutil, subprocess, sys, tempfile, time
 
 BIN, TOOL, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
+PHOTOS = "--photos" in sys.argv[4:]
+DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "photos")
 GREY = (102, 102, 102)      # the canvas around the page
 BLACK = (0, 0, 0)           # a new shape's fill
 WHITE = (255, 255, 255)
@@ -36,8 +43,9 @@ def start_display():
             continue
         xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
                                 stderr=subprocess.DEVNULL)
-        if wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{n}") or xvfb.poll() is not None, 10) \
-                and xvfb.poll() is None:
+        wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{n}") or xvfb.poll() is not None, 10)
+        time.sleep(0.3)   # a server that lost the race for this number has ended by now
+        if xvfb.poll() is None:
             break
     env = dict(os.environ, DISPLAY=f":{n}")
     wm = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -76,8 +84,14 @@ class Window:
 
     def shot(self, name):
         """The window's pixels as rows of RGB triples; also saved as PNG."""
-        ppm = subprocess.run(["import", "-window", self.wid, "-depth", "8", "ppm:-"], env=self.env, check=True,
-                             capture_output=True).stdout
+        for attempt in range(10):   # a window just mapped may not be viewable yet
+            r = subprocess.run(["import", "-window", self.wid, "-depth", "8", "ppm:-"], env=self.env,
+                               capture_output=True)
+            if r.returncode == 0:
+                break
+            time.sleep(0.5)
+        r.check_returncode()
+        ppm = r.stdout
         subprocess.run(["convert", "ppm:-", os.path.join(OUT, name + ".png")], input=ppm, check=True)
         parts, pos = [], 0
         while len(parts) < 4:   # P6, width, height, maxval
@@ -97,7 +111,8 @@ def find_window(env):
     """The program's main window once it is mapped."""
     found = []
     def mapped():
-        r = subprocess.run(["xdotool", "search", "--name", "^Qorvale$"], env=env, capture_output=True, text=True)
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Qorvale$"], env=env,
+                           capture_output=True, text=True)
         for wid in r.stdout.split():   # the main window, not Qt's 1 x 1 helper windows
             g = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,
                                text=True).stdout
@@ -106,6 +121,7 @@ def find_window(env):
         return bool(found)
     if not wait_for(mapped, 30):
         raise SystemExit("the main window did not appear")
+    time.sleep(0.5)   # let the window manager finish placing it
     return found[0]
 
 
@@ -127,6 +143,94 @@ def items_in(path):
     return json.loads(out)["records"]
 
 
+def editing(win, work, base):
+    win.shot("2-photo-selection")
+    win.click(172 + 148 + 70, 26)   # the design step
+    time.sleep(0.5)
+    px = win.shot("3-design")
+    ox, oy = canvas_origin(px)
+    check(px[oy - 30][ox + 60] != GREY and px[oy + 30][ox - 60] != GREY, "design shows the page around the origin")
+    undo = os.path.join(work, "undo")
+
+    def snapshot_count():   # the undo snapshot of the page being edited, the cover
+        records = items_in(os.path.join(undo, "0", "qor.dat"))
+        return None if records is None else len(records)
+
+    win.key("F3")
+    win.drag((ox + 40, oy - 80), (ox + 100, oy - 40))
+    px = win.shot("4-rectangle")
+    check(px[oy - 60][ox + 70] == BLACK, "the rectangle is drawn where it was dragged")
+    check(snapshot_count() == 0, "the undo snapshot holds the page before the rectangle")
+    win.key("F4")
+    win.drag((ox + 40, oy + 20), (ox + 100, oy + 60))
+    px = win.shot("5-ellipse")
+    check(px[oy + 40][ox + 70] == BLACK, "the ellipse is drawn")
+    check(snapshot_count() == 1, "the undo snapshot holds the rectangle")
+    win.drag((ox + 70, oy - 60), (ox + 70, oy - 120))   # move the rectangle up by 60 pixels
+    px = win.shot("6-moved")
+    check(px[oy - 120][ox + 70] == BLACK and px[oy - 50][ox + 70] != BLACK, "the rectangle moved up")
+    check(snapshot_count() == 2, "the move took a snapshot of both shapes")
+    win.key("ctrl+z")
+    px = win.shot("7-undone")
+    check(px[oy - 60][ox + 70] == BLACK and px[oy - 125][ox + 70] != BLACK, "undo puts it back")
+    win.click(ox + 70, oy + 40)   # select the ellipse
+    win.key("Delete")
+    px = win.shot("8-deleted")
+    check(px[oy + 40][ox + 70] != BLACK and px[oy - 60][ox + 70] == BLACK, "Delete removes the ellipse only")
+    # The width field of the property panel: 50 mm typed and confirmed with Enter.
+    win.click(ox + 70, oy - 60)
+    win.click(357, 73)
+    for k in ("BackSpace", "BackSpace", "BackSpace", "5", "0", "Return"):
+        win.key(k)
+    px = win.shot("9-width-50")
+    row = px[oy - 60]
+    left = right = ox + 70
+    while row[left - 1] == BLACK:
+        left -= 1
+    while row[right + 1] == BLACK:
+        right += 1
+    # 50 mm at zoom 5 is 500 / 4.6 = 108.7 pixels; the selection outline covers a pixel each side.
+    check(abs((right - left + 1) - 109) <= 3, f"the rectangle is 50 mm wide on the canvas ({right - left + 1} px)")
+
+def photo_road(win, work, base):
+    folder = os.path.join(base, "holiday")
+    os.makedirs(folder)
+    for name in ("Canon_40D.jpg", "DSCN0010.jpg", "DSCN0012.jpg"):
+        shutil.copy(os.path.join(DATA, name), folder)
+    win.click(400, 67)                  # the path box
+    win.key("ctrl+a")
+    win.xdo("type", "--window", win.wid, folder)
+    win.key("Return")
+    time.sleep(1.0)
+    win.click(140, 115)                 # the first photo of the list
+    win.key("ctrl+a")
+    win.shot("p2-folder")
+    win.click(369, 163)                 # the add button
+    img = os.path.join(work, "img")
+    copies = lambda: len([f for f in os.listdir(img) if f.lower().endswith(".jpg")]) if os.path.isdir(img) else 0
+    check(wait_for(lambda: copies() == 3), f"the three photos are in the pool ({copies()})")
+    win.shot("p3-added")
+    win.click(172 + 148 + 70, 26)       # the design step
+    time.sleep(0.5)
+    win.click(780, 250)                 # the navigator: the right page of the first full spread, page 3
+    time.sleep(0.5)
+    win.click(45, 169)                  # strip row 1: the photo goes to its place on the page
+    win.click(45, 267)                  # strip row 2
+    win.shot("p4-page3")
+    win.click(780, 300)                 # page 5
+    time.sleep(0.5)
+    win.shot("p5-page5")
+    records = items_in(os.path.join(work, "2", "qor.dat")) or []
+    photos = [r for r in records if r.get("kind") == 2]
+    check(len(photos) == 2, f"page 3's item file holds the two photos ({len(photos)})")
+    win.click(780, 250)                 # and back
+    time.sleep(0.5)
+    px = win.shot("p6-page3-again")
+    ox, oy = canvas_origin(px)
+    half = [px[oy][x] for x in range(ox + 5, ox + 200, 5)]
+    check(any(c not in (WHITE, GREY) and c[0] != c[1] for c in half), "the photos show on page 3 again")
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     base = tempfile.mkdtemp(prefix="qv-e2e-")
@@ -142,53 +246,7 @@ def main():
         win.shot("1-top-menu")
         win.click(127 + 71, 327 + 51)   # the Palm card
         check(wait_for(lambda: os.path.isfile(os.path.join(work, "16", "qor.dat"))), "Palm writes 17 page folders")
-        win.shot("2-photo-selection")
-        win.click(172 + 148 + 70, 26)   # the design step
-        time.sleep(0.5)
-        px = win.shot("3-design")
-        ox, oy = canvas_origin(px)
-        check(px[oy - 30][ox + 60] != GREY and px[oy + 30][ox - 60] != GREY, "design shows the page around the origin")
-        undo = os.path.join(work, "undo")
-
-        def snapshot_count():   # the undo snapshot of the page being edited, the cover
-            records = items_in(os.path.join(undo, "0", "qor.dat"))
-            return None if records is None else len(records)
-
-        win.key("F3")
-        win.drag((ox + 40, oy - 80), (ox + 100, oy - 40))
-        px = win.shot("4-rectangle")
-        check(px[oy - 60][ox + 70] == BLACK, "the rectangle is drawn where it was dragged")
-        check(snapshot_count() == 0, "the undo snapshot holds the page before the rectangle")
-        win.key("F4")
-        win.drag((ox + 40, oy + 20), (ox + 100, oy + 60))
-        px = win.shot("5-ellipse")
-        check(px[oy + 40][ox + 70] == BLACK, "the ellipse is drawn")
-        check(snapshot_count() == 1, "the undo snapshot holds the rectangle")
-        win.drag((ox + 70, oy - 60), (ox + 70, oy - 120))   # move the rectangle up by 60 pixels
-        px = win.shot("6-moved")
-        check(px[oy - 120][ox + 70] == BLACK and px[oy - 50][ox + 70] != BLACK, "the rectangle moved up")
-        check(snapshot_count() == 2, "the move took a snapshot of both shapes")
-        win.key("ctrl+z")
-        px = win.shot("7-undone")
-        check(px[oy - 60][ox + 70] == BLACK and px[oy - 125][ox + 70] != BLACK, "undo puts it back")
-        win.click(ox + 70, oy + 40)   # select the ellipse
-        win.key("Delete")
-        px = win.shot("8-deleted")
-        check(px[oy + 40][ox + 70] != BLACK and px[oy - 60][ox + 70] == BLACK, "Delete removes the ellipse only")
-        # The width field of the property panel: 50 mm typed and confirmed with Enter.
-        win.click(ox + 70, oy - 60)
-        win.click(357, 73)
-        for k in ("BackSpace", "BackSpace", "BackSpace", "5", "0", "Return"):
-            win.key(k)
-        px = win.shot("9-width-50")
-        row = px[oy - 60]
-        left = right = ox + 70
-        while row[left - 1] == BLACK:
-            left -= 1
-        while row[right + 1] == BLACK:
-            right += 1
-        # 50 mm at zoom 5 is 500 / 4.6 = 108.7 pixels; the selection outline covers a pixel each side.
-        check(abs((right - left + 1) - 109) <= 3, f"the rectangle is 50 mm wide on the canvas ({right - left + 1} px)")
+        (photo_road if PHOTOS else editing)(win, work, base)
         w, h = win.size()
         win.click(527 + 40, h - 35 + 4 + 13)   # quit; the save question takes its default, No
         try:
