@@ -36,8 +36,6 @@ ChangeSet EditorCore::takeChanges()
     return c;
 }
 
-ChangeSet EditorCore::finish() { return takeChanges(); }
-
 int EditorCore::downButton() const
 {
     switch (doc.currentTool) {
@@ -121,7 +119,6 @@ ChangeSet EditorCore::ToolButtonClick(int button)
         const SelBounds b = selectionBoundsOf(doc);
         const double a = doc.amp();
         st.view.handlePoint = QPoint(nearest(b.L * a) + origin().x(), nearest(b.T * a) + origin().y());
-        st.view.reanchorScale = false;
         break;
     }
     case kBtnRotate: setTool(kToolRotate); break;
@@ -158,7 +155,7 @@ ChangeSet EditorCore::ToolButtonClick(int button)
         break;
     }
     pending.canvas = true;
-    return finish();
+    return takeChanges();
 }
 
 } // namespace qv

@@ -107,7 +107,6 @@ private:
     void releaseRotate();
     void ctrlKey(int key);
     QPoint arrowStep(int key) const;
-    ChangeSet finish();
 };
 
 /// @brief Scales the selected items about the selection's top-left corner (one undo snapshot,

@@ -75,14 +75,14 @@ bool EditorCore::FormKeyDown(const KeyInput& in, ChangeSet& out)
         ToolButtonClick(kBtnScale);
     pending.properties |= arrow;
     pending.canvas = pending.thumbnail = true;
-    out.merge(finish());
+    out.merge(takeChanges());
     return true;
 }
 
 ChangeSet EditorCore::FormKeyUp()
 {
     doc.ctrlReleased = true;
-    return finish();
+    return takeChanges();
 }
 
 } // namespace qv

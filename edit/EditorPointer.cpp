@@ -20,17 +20,17 @@ ChangeSet EditorCore::MPLabelMouseDown(const PointerInput& in)
     if (doc.currentTool != kToolSelect && doc.currentTool != kToolText) {
         if (doc.currentTool == kToolRotate && !refuseRotation())
             updateDragPreview();
-        return finish();
+        return takeChanges();
     }
     bool textEdited = false;
     const int hit = hitItemAt(doc.pressPoint, textEdited, in);
     if (textEdited)
-        return finish();
+        return takeChanges();
     if (hit > 0)
         pressOnItem(hit, in);
     else
         pressOnEmpty();
-    return finish();
+    return takeChanges();
 }
 
 int EditorCore::hitItemAt(QPoint rel, bool& textEdited, const PointerInput& in)
@@ -109,7 +109,6 @@ void EditorCore::updateDragPreview()
 {
     const SelBounds b = selectionBoundsOf(doc);
     const double a = doc.amp();
-    st.view.selL = b.L, st.view.selT = b.T, st.view.selR = b.R, st.view.selB = b.B;
     if (doc.currentTool == kToolScale && doc.anySelected) {
         if (!doc.ctrlReleased) {
             // Free scaling would distort lettering: texts leave the selection.
@@ -138,18 +137,17 @@ ChangeSet EditorCore::MPLabelMouseMove(const PointerInput& in, bool buttonHeld)
     if (doc.buttonDown && buttonHeld) {
         updateDragPreview();
         pending.canvas = true;
-        return finish();
+        return takeChanges();
     }
     if (doc.currentTool == kToolSelect || st.view.scaleArmedByHover)
         hoverCorner(doc.pointerPoint);
-    return finish();
+    return takeChanges();
 }
 
 void EditorCore::hoverCorner(QPoint rel)
 {
     const SelBounds b = selectionBoundsOf(doc);
     const double a = doc.amp();
-    st.view.selL = b.L, st.view.selT = b.T, st.view.selR = b.R, st.view.selB = b.B;
     if (doc.anySelected)
         st.view.handlePoint = QPoint(nearest(a * b.L) + origin().x(), nearest(a * b.T) + origin().y());
     const bool inCorner = doc.anySelected && inResizeCorner(b, a, rel);
@@ -185,7 +183,7 @@ ChangeSet EditorCore::MPLabelMouseUp(const PointerInput& in)
     doc.freshSelect = true;
     doc.bandArmed = false;
     pending.canvas = pending.thumbnail = pending.properties = true;
-    return finish();
+    return takeChanges();
 }
 
 void EditorCore::releaseSide(QPoint pos)
@@ -277,7 +275,7 @@ ChangeSet EditorCore::MPLabelDblClick(const PointerInput&)
         doc.hideGuides = !doc.hideGuides;
         pending.canvas = true;
     }
-    return finish();
+    return takeChanges();
 }
 
 } // namespace qv

@@ -70,13 +70,10 @@ struct PrintHooks {
 struct EditorView {
     bool textDialogOpened = false;
     bool scaleArmedByHover = false;
-    bool reanchorScale = false;
     double scaleRatioX = 1.0;
     double scaleRatioY = 1.0;
     double rotationDelta = 0.0;        // degrees
-    double selL = 0, selT = 0, selR = 0, selB = 0; // selectionBounds, page units
     QPoint handlePoint;                // anchor of a scale drag, centre of a rotate drag (pixels)
-    bool rotateRefused = false;        // a too large photo ended the rotate drag
 };
 
 struct TMainState {

@@ -155,7 +155,7 @@ QRect poolCellPictureRect(const QRect& cell, int w, int h)
         const double f = 79.0 * h / (2.0 * w);
         l = L + 5, r = R - 5, t = T + 49 - f, b = B - 49 + f;
     } else {
-        const double g = 78.0 * w / (2.0 * h);
+        const double g = 78.0 * w / (2.0 * nonZero(h));
         t = T + 5, b = B - 15, l = L + 44.5 - g, r = R - 44.5 + g;
     }
     const int il = nearest(l), it = nearest(t);

@@ -9,8 +9,6 @@ class QPainter;
 
 namespace qv {
 
-/// @brief Where a w x h photo is drawn in a cell (right and bottom exclusive, as the cell).
-QRect poolPictureRect(const QRect& cell, int w, int h);
 
 
 /// @brief Draws the cell of pool entry n (entry null: past the end of the pool) into cell.

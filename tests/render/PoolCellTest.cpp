@@ -1,5 +1,6 @@
 // Cells of the pool grids: the picture fitted by its aspect, caption, selection frames.
 #include "BmpCodec.h"
+#include "PoolBrowser.h"
 #include "PoolCell.h"
 #include "TestEnv.h"
 #include <QDir>
@@ -11,9 +12,9 @@ using namespace qv;
 TEST(PoolCell, PictureRectangleByAspect)
 {
     const QRect cell(0, 0, 89, 98);
-    EXPECT_EQ(poolPictureRect(cell, 400, 300), QRect(QPoint(5, 19), QPoint(83, 78)));  // 5,19 to 84,79
-    EXPECT_EQ(poolPictureRect(cell, 300, 400), QRect(QPoint(15, 5), QPoint(73, 82)));  // 15,5 to 74,83
-    EXPECT_EQ(poolPictureRect(cell.translated(0, 98), 400, 300).top(), 98 + 19);
+    EXPECT_EQ(poolCellPictureRect(cell, 400, 300), QRect(QPoint(5, 19), QPoint(83, 78)));  // 5,19 to 84,79
+    EXPECT_EQ(poolCellPictureRect(cell, 300, 400), QRect(QPoint(15, 5), QPoint(73, 82)));  // 15,5 to 74,83
+    EXPECT_EQ(poolCellPictureRect(cell.translated(0, 98), 400, 300).top(), 98 + 19);
 }
 
 TEST(PoolCell, ThumbnailCaptionAndFrames)
