@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench fuzz fuzz-build clean
+.PHONY: deps configure build run test bench fuzz fuzz-build clean install
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
 
@@ -34,6 +34,11 @@ fuzz-build: deps
 
 fuzz: fuzz-build
 	bash scripts/fuzz-run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Installs the program under PREFIX (default /usr/local); DESTDIR works as usual.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD)
