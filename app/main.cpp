@@ -2,9 +2,12 @@
 #include "Dialogs.h"
 #include "FontSetup.h"
 #include "Platform.h"
+#include "ProcessStart.h"
 #include "Unit1.h"
 #include "WidgetDialogs.h"
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <QTimer>
 
 namespace {
@@ -38,13 +41,16 @@ int main(int argc, char* argv[])
         return 0;
     }
     QApplication::setApplicationName(qv::kAppTitle);
+    // The menu entry installed beside the program; desktops match the window to it and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("qorvale"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/qorvale.svg")));
 
     qv::TForm1 form(baseDirectory);
     form.createDocument();
     widgetDialogs.runTextDialog = [&form](qv::TextDialogValues& values) { return form.runTextDialog(values); };
     const QStringList args = QApplication::arguments();
     if (args.size() > 1)
-        form.startupProject = args.at(1);
+        form.startupProject = qv::startupProjectPath(args.at(1), QDir::currentPath());
     form.show();
     scheduleQuitFromEnvironment(form);
     const int status = app.exec();

@@ -1,4 +1,5 @@
 #include "Platform.h"
+#include "ProcessStart.h"
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -70,17 +71,12 @@ std::optional<uint64_t> SystemPlatform::diskFreeBytes(const QString& path)
 
 QString SystemPlatform::baseDirectory()
 {
-    const QString env = qEnvironmentVariable("QORVALE_BASE_DIR");
-    if (!env.isEmpty()) {
-        QDir().mkpath(env);
-        return withSlash(QDir(env).absolutePath());
-    }
-    const QString appDir = QCoreApplication::applicationDirPath();
-    if (!appDir.isEmpty() && QFileInfo(appDir).isWritable())
-        return withSlash(appDir);
-    QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/qorvale";
-    QDir().mkpath(data);
-    return withSlash(data);
+    const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + '/' + kUserDataFolderName;
+    const QString base = chooseBaseDirectory(qEnvironmentVariable("QORVALE_BASE_DIR"),
+                                             QCoreApplication::applicationDirPath(), userData);
+    QDir().mkpath(base);
+    return withSlash(base);
 }
 
 void SystemPlatform::openUrl(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }

@@ -17,7 +17,7 @@ public:
     /// @brief Free bytes of the file system holding path; nullopt when unknown.
     virtual std::optional<uint64_t> diskFreeBytes(const QString& path) = 0;
     /// @brief The base directory with a trailing '/': QORVALE_BASE_DIR, else the program's folder
-    /// when writable, else the per-user data folder.
+    /// when writable and not an installed copy's, else the per-user data folder.
     virtual QString baseDirectory() = 0;
     /// @brief Hands an address to the system's default handler; does not wait.
     virtual void openUrl(const QString& url) = 0;
