@@ -143,6 +143,8 @@ def open_like_a_file_manager(env, prefix, made, book):
     check(os.path.isfile(os.path.join(work, "6", "qor.dat")), "the book's page 6 is in the work folder")
     if wid:
         subprocess.run(["import", "-window", wid[0], os.path.join(OUT, "opened-book.png")], env=e)
+        icon = run("xprop", "-id", wid[0], "_NET_WM_ICON", env=e, check_rc=False).stdout
+        check(icon.startswith("_NET_WM_ICON(CARDINAL) = "), "the window carries the program's icon")
         pid = run("xdotool", "getwindowpid", wid[0], env=e, check_rc=False).stdout.strip()
         print(f"     program pid {pid}")
         check(wait_for(lambda: not os.path.exists(f"/proc/{pid}"), 60), "the program ends after its close")
