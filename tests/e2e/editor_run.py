@@ -11,6 +11,8 @@ page's item file holds them.
 
 usage: editor_run.py QORVALE QORVALE_TOOL OUTDIR [--photos]"""
 import json, os, shutil, subprocess, sys, tempfile, time
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from runchecks import check, failures, wait_for  # noqa: E402
 
 BIN, TOOL, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
 PHOTOS = "--photos" in sys.argv[4:]
@@ -18,22 +20,6 @@ DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "p
 GREY = (102, 102, 102)      # the canvas around the page
 BLACK = (0, 0, 0)           # a new shape's fill
 WHITE = (255, 255, 255)
-failures = []
-
-
-def check(cond, what):
-    print(("ok   " if cond else "FAIL ") + what, flush=True)
-    if not cond:
-        failures.append(what)
-
-
-def wait_for(cond, timeout=20.0):
-    end = time.time() + timeout
-    while time.time() < end:
-        if cond():
-            return True
-        time.sleep(0.1)
-    return cond()
 
 
 def start_display():

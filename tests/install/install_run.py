@@ -5,18 +5,13 @@ every icon size is there, and opening a book the way a file manager does (gio op
 installed program with that book, keeping its work in the per-user data folder.
 
 Needs an X display (run under xvfb-run). usage: install_run.py BUILD_DIR PHOTO OUTDIR"""
-import filecmp, os, shutil, subprocess, sys, tempfile, time
+import filecmp, os, shutil, subprocess, sys, tempfile
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from runchecks import check, failures, wait_for  # noqa: E402
 
 BUILD, PHOTO, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
 TYPE = "application/x-qorvale-book"
 SIZES = (16, 32, 48, 64, 128, 256)
-failures = []
-
-
-def check(cond, what):
-    print(("ok   " if cond else "FAIL ") + what, flush=True)
-    if not cond:
-        failures.append(what)
 
 
 def run(*args, env=None, check_rc=True):
@@ -24,15 +19,6 @@ def run(*args, env=None, check_rc=True):
     if check_rc and r.returncode != 0:
         raise SystemExit(f"{' '.join(args)} failed ({r.returncode}): {r.stdout}{r.stderr}")
     return r
-
-
-def wait_for(cond, timeout=30.0):
-    end = time.time() + timeout
-    while time.time() < end:
-        if cond():
-            return True
-        time.sleep(0.1)
-    return cond()
 
 
 def desktop_env(tmp, prefix):
