@@ -35,10 +35,16 @@ fuzz-build: deps
 fuzz: fuzz-build
 	bash scripts/fuzz-run $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# Installs the program under PREFIX (default /usr/local); DESTDIR works as usual.
+# Installs the program under PREFIX (default /usr/local); DESTDIR works as usual. Installing
+# straight into a prefix also refreshes its file-type and menu caches, so that the desktop
+# knows books and the menu entry at once; a staged install (DESTDIR) leaves that to its package.
 PREFIX ?= /usr/local
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+	@if [ -z "$(DESTDIR)" ]; then \
+	  update-mime-database "$(PREFIX)/share/mime" && \
+	  update-desktop-database "$(PREFIX)/share/applications"; \
+	fi
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD)
