@@ -12,7 +12,7 @@ page's item file holds them.
 usage: editor_run.py QORVALE QORVALE_TOOL OUTDIR [--photos]"""
 import json, os, shutil, subprocess, sys, tempfile, time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from runchecks import check, failures, wait_for  # noqa: E402
+from runchecks import check, failures, start_x_server, wait_for  # noqa: E402
 
 BIN, TOOL, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
 PHOTOS = "--photos" in sys.argv[4:]
@@ -23,17 +23,9 @@ WHITE = (255, 255, 255)
 
 
 def start_display():
-    """A fresh X server on a display number of its own, and a window manager on it."""
-    for n in range(90 + os.getpid() % 50, 400):
-        if os.path.exists(f"/tmp/.X{n}-lock") or os.path.exists(f"/tmp/.X11-unix/X{n}"):
-            continue
-        xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
-                                stderr=subprocess.DEVNULL)
-        wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{n}") or xvfb.poll() is not None, 10)
-        time.sleep(0.3)   # a server that lost the race for this number has ended by now
-        if xvfb.poll() is None:
-            break
-    env = dict(os.environ, DISPLAY=f":{n}")
+    """A fresh X server and a window manager on it."""
+    xvfb, display = start_x_server()
+    env = dict(os.environ, DISPLAY=display)
     wm = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(0.5)
     return xvfb, wm, env
@@ -105,7 +97,7 @@ def find_window(env):
             if "WIDTH=829" in g:
                 found[:] = [wid]
         return bool(found)
-    if not wait_for(mapped, 30):
+    if not wait_for(mapped, 90):   # a start on a busy shared machine can take half a minute
         raise SystemExit("the main window did not appear")
     time.sleep(0.5)   # let the window manager finish placing it
     return found[0]

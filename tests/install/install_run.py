@@ -4,10 +4,10 @@ validates, the book type is recognised by name and by content, our entry is the 
 every icon size is there, and opening a book the way a file manager does (gio open) starts the
 installed program with that book, keeping its work in the per-user data folder.
 
-Needs an X display (run under xvfb-run). usage: install_run.py BUILD_DIR PHOTO OUTDIR"""
+usage: install_run.py BUILD_DIR PHOTO OUTDIR"""
 import filecmp, os, shutil, subprocess, sys, tempfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from runchecks import check, failures, wait_for  # noqa: E402
+from runchecks import check, failures, start_x_server, wait_for  # noqa: E402
 
 BUILD, PHOTO, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
 TYPE = "application/x-qorvale-book"
@@ -146,11 +146,16 @@ def main():
         run("cmake", "--install", BUILD, "--prefix", prefix)
         run("update-mime-database", os.path.join(prefix, "share", "mime"))
         run("update-desktop-database", os.path.join(prefix, "share", "applications"))
-        env = desktop_env(tmp, prefix)
-        check_installed_files(prefix)
-        made, book = make_book(prefix, tmp)
-        check_file_types(env, tmp, book)
-        open_like_a_file_manager(env, prefix, made, book)
+        xvfb, display = start_x_server()
+        try:
+            env = dict(desktop_env(tmp, prefix), DISPLAY=display)
+            check_installed_files(prefix)
+            made, book = make_book(prefix, tmp)
+            check_file_types(env, tmp, book)
+            open_like_a_file_manager(env, prefix, made, book)
+        finally:
+            xvfb.terminate()
+            xvfb.wait()
     if failures:
         print(f"{len(failures)} check(s) failed:\n  " + "\n  ".join(failures))
         sys.exit(1)
