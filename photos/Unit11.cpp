@@ -121,6 +121,7 @@ void TimgFrame::buildPathBar()
     Label1->onClick = [this] { ParentFolderClick(); };
 
     ComboBox3 = named<QComboBox>(Panel6, "ComboBox3");
+    ComboBox3->setAccessibleName(QStringLiteral("写真のフォルダ"));
     ComboBox3->setEditable(true);
     ComboBox3->setInsertPolicy(QComboBox::NoInsert);
     ComboBox3->setCompleter(nullptr);
