@@ -117,12 +117,12 @@ TEST_F(FormTest, DroppedPhotosStayOnTheirPageAcrossNavigatorSwitches)
     EXPECT_EQ(script.messages, QStringList{"message: 最大数を超えました"});
 }
 
-TEST_F(FormTest, ScreenReadersFindTheCanvasPathBoxPrintButtonsAndEveryThumbnail)
+TEST_F(FormTest, ScreenReadersFindTheCanvasPictureButtonsAndEveryThumbnail)
 {
     TForm1& f = makeForm();
     f.state.window.rebuildNavigator();
     const std::pair<const char*, const char*> controls[] = {
-        {"PBMain", "ページ編集画面"}, {"ComboBox3", "写真のフォルダ"}, {"printLabel", "印刷"}, {"initLabel", "プリンタの設定"}};
+        {"PBMain", "ページ編集画面"}, {"printLabel", "印刷"}, {"initLabel", "プリンタの設定"}, {"photoAdd", "写真追加"}};
     for (auto [object, name] : controls)
         EXPECT_EQ(find(object)->accessibleName(), QString::fromUtf8(name)) << object;
     // Thumbnails are named by the page numbers under them.
