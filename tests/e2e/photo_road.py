@@ -208,7 +208,7 @@ class Road:
         check(len(cells) >= 3, f"the photo strip shows the pool ({len(cells)} cells)")
         self.ptr.drag(ax.centre(cells[0]), (ox + 120, oy - 80))
         self.ptr.drag(ax.centre(cells[1]), (ox + 200, oy + 80))
-        self.ptr.click_on(cells[2])     # a click puts it at its default place
+        self.ptr.click_on(cells[2])   # a click puts it at its default place
         self.shot("05-page3-three-photos")
         self.open_page(1)
         placed = [r for r in self.items(2) if r["kind"] == 2]
@@ -222,8 +222,8 @@ class Road:
         cells = ax.find_all(self.find(None, ["table"]), roles=["table cell"]) or []
         self.ptr.drag(ax.centre(cells[3]), (ox + 150, oy))
         self.shot("06-cover-photo")
-        # A vertical text through the text tool and the text dialog.
-        # A click with the text tool puts a new text; a second click on it opens its dialog.
+        # A vertical text: a click with the text tool puts a new text, a second click on it opens
+        # the text dialog.
         for _ in range(2):
             self.click("文字ツール (F2)")
             self.ptr.click((ox - 150, oy - 60))
@@ -247,7 +247,6 @@ class Road:
         texts = [r for r in self.items(0) if r["kind"] == 1]
         check(bool(texts) and texts[0]["fontName"].startswith("@") and texts[0]["text"] == "Road 2026",
               "the text is vertical and reads as typed")
-
 
     def transform(self):
         """Scale the rectangle, turn the photo and move the text on the cover, with the mouse."""
@@ -283,8 +282,7 @@ class Road:
     def print_odd_pages(self):
         ensure_queue()
         self.click("印刷", ["label"])
-        label = self.find(None, ["label"], match=lambda a: ax.name(a) == QUEUE)
-        check(label is not None, "the print step offers the PDF queue")
+        self.choose_printer()
         ax.press(self.ptr, self.find("連続印刷", ["check box"]))
         ax.press(self.ptr, self.find("奇数", ["radio button"]))
         self.shot("13-print-step")
@@ -301,9 +299,19 @@ class Road:
         inked = [round(dark_share(f), 2) for f in sheets[:3]]
         check(len(inked) == 3 and inked[0] < 0.01 and inked[1] > 0.1 and inked[2] < 0.01,
               f"page 3, the second sheet, carries the photos and pages 1 and 5 are blank ({inked})")
-        shutil.copy(sheets[1], os.path.join(OUT, "printed-page-3.pdf")) if len(sheets) > 1 else None
+        if len(sheets) > 1:
+            shutil.copy(sheets[1], os.path.join(OUT, "printed-page-3.pdf"))
         for f in sheets:
             os.remove(f)
+
+    def choose_printer(self):
+        """The PDF queue from the printer list: a label (named by the printer) over a drop-down list."""
+        choices = lambda: sorted(ax.find_all(self.app, roles=["label"], match=lambda a: ax.extents(a)[2:] == (176, 20))
+                                 or [], key=lambda a: ax.extents(a)[1])
+        printer = ax.poll(choices)[0]   # the printer's above the paper's
+        self.ptr.click_on(printer)
+        self.ptr.click_on(self.find(QUEUE, ["list item"]))
+        check(wait_for(lambda: ax.name(choices()[0]) == QUEUE), f"the print step prints on {QUEUE}")
 
     def print_button(self):
         """The print step's print button (a picture with its caption drawn in)."""
@@ -368,8 +376,7 @@ def main():
           "the build installs bin/qorvale and bin/qorvale-tool " + installed.stderr)
     xvfb, wm, env = er.start_display()
     env = ax.accessibility_env(env)
-    env.update(QT_QPA_PLATFORM="xcb", QORVALE_BASE_DIR=base, QORVALE_PAUSE_SCALE="0", XDG_RUNTIME_DIR=base,
-               PRINTER=QUEUE, LPDEST=QUEUE)
+    env.update(QT_QPA_PLATFORM="xcb", QORVALE_BASE_DIR=base, QORVALE_PAUSE_SCALE="0", XDG_RUNTIME_DIR=base)
     bus = ax.start_bus(env)
     road = Road(prefix, base, env)
     book = os.path.join(base, "holiday.qvb")
