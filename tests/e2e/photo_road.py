@@ -146,9 +146,13 @@ class Road:
         top = self.find(None, ["filler", "frame", "window"], match=lambda a: ax.name(a).startswith("Qorvale"))
         return ax.extents(top)[:2]
 
+    def strip(self):
+        """The cells of the design photo strip (the pool grid of photo selection is hidden then)."""
+        return ax.find_all(self.find(None, ["table"]), roles=["table cell"]) or []
+
     def open_page(self, number, right=True):
         """Clicks the navigator thumbnail named with the page number, on the half of that page."""
-        pic = self.find(None, match=lambda a: str(number) in ax.name(a).split() and ax.role(a) != "label")
+        pic = self.find(None, ["filler"], match=lambda a: str(number) in ax.name(a).split())
         x, y, w, h = ax.extents(pic)
         both = len(ax.name(pic).split()) == 2
         self.ptr.click((x + (3 * w // 4 if right else w // 4) if both else x + w // 2, y + h // 2))
@@ -204,11 +208,11 @@ class Road:
         self.shot("04-design")
         self.open_page(3)
         ox, oy = self.canvas()
-        cells = ax.find_all(self.find(None, ["table"], match=lambda a: ax.showing(a)), roles=["table cell"]) or []
-        check(len(cells) >= 3, f"the photo strip shows the pool ({len(cells)} cells)")
-        self.ptr.drag(ax.centre(cells[0]), (ox + 120, oy - 80))
-        self.ptr.drag(ax.centre(cells[1]), (ox + 200, oy + 80))
-        self.ptr.click_on(cells[2])   # a click puts it at its default place
+        names = [ax.name(c) for c in self.strip()]
+        check(names == [f"写真 {n}" for n in range(1, 6)], f"the photo strip shows the five photos ({names})")
+        self.ptr.drag(ax.centre(self.find("写真 1", ["table cell"])), (ox + 120, oy - 80))
+        self.ptr.drag(ax.centre(self.find("写真 2", ["table cell"])), (ox + 200, oy + 80))
+        self.click("写真 3", ["table cell"])   # a click puts it at its default place
         self.shot("05-page3-three-photos")
         self.open_page(1)
         placed = [r for r in self.items(2) if r["kind"] == 2]
@@ -219,8 +223,7 @@ class Road:
     def cover(self):
         self.open_page("表紙")
         ox, oy = self.canvas()
-        cells = ax.find_all(self.find(None, ["table"]), roles=["table cell"]) or []
-        self.ptr.drag(ax.centre(cells[3]), (ox + 150, oy))
+        self.ptr.drag(ax.centre(self.find("写真 4", ["table cell"])), (ox + 150, oy))
         self.shot("06-cover-photo")
         # A vertical text: a click with the text tool puts a new text, a second click on it opens
         # the text dialog.
