@@ -147,6 +147,7 @@ QFrame* TForm1::buildMainPanel()
 
     main = named<QFrame>(MainPanel, "main");
     PBMain = named<TPaintBox>(main, "PBMain");
+    PBMain->setAccessibleName(QStringLiteral("ページ編集画面"));
     PBMain->onResize = [this] { fitBackBuffer(); };
     PBMain->onPaint = [this](QPainter& p) { PBMainPaint(p); };
     auto* editorColumn = bareLayout<QVBoxLayout>(main);

@@ -152,6 +152,7 @@ void TimgFrame::buildButtons()
         arrow->setGeometry(19 + 50 * i++, 12, 30, 37);
     imgLstPicAdd = addButtonPictures();
     photoAdd = pictureButton(panelAdd, "imgPicAdd", "photoAdd", QRect(42, 62, 91, 41), 33, imgLstPicAdd[0], &imgPicAdd);
+    photoAdd->setAccessibleName(QStringLiteral("写真追加")); // the caption is drawn into the picture
     photoAdd->setAcceptDrops(true);
     photoAdd->onEnter = [this] { if (addLook() == AddLook::Ready) setAddLook(AddLook::Hover); };
     photoAdd->onLeave = [this] {

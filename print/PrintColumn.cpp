@@ -71,6 +71,7 @@ PictureButton pictureButton(QWidget* parent, const char* imageName, const char* 
     b.image->setGeometry(0, 0, 176, 34);
     b.label = named<QLabel>(holder, labelName);
     b.label->setGeometry(0, 0, 176, 34);
+    b.label->setAccessibleName(text); // the caption is drawn into the picture
     for (int k = 0; k < 3; ++k)
         b.pictures[size_t(k)] = buttonPicture(text, k);
     b.show(0);

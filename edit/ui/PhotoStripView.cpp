@@ -57,6 +57,12 @@ TPhotoStrip::TPhotoStrip(QTableWidget* grid, const TMainState& state, QString im
 void TPhotoStrip::refresh()
 {
     DG->setRowCount(int(st.pool.size()));
+    // The delegate draws the cells; a screen reader announces each by its entry and number.
+    for (int r = 0; r < DG->rowCount(); ++r) {
+        if (!DG->item(r, 0))
+            DG->setItem(r, 0, new QTableWidgetItem);
+        DG->item(r, 0)->setData(Qt::AccessibleTextRole, st.pool[r].name + QLatin1Char(' ') + QString::number(r + 1));
+    }
     DG->viewport()->update();
 }
 

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <vector>
 
 namespace qv {
 namespace {
@@ -121,7 +122,29 @@ void TFrame4::applyLayout(const NavigatorLayout& layout)
         l->setGeometry(layout.labelRect(n, l->size()));
         l->setVisible(layout.labelShown(n));
     }
+    nameByPageNumbers(layout.entryCount);
     box->verticalScrollBar()->setValue(0);
+}
+
+void TFrame4::nameByPageNumbers(int entryCount)
+{
+    // A screen reader announces a thumbnail by the page numbers shown under it: each label
+    // belongs to the nearest picture above it in its column.
+    std::vector<QStringList> numbers(static_cast<size_t>(entryCount));
+    for (QLabel* l : labels) {
+        const QPoint c = l->geometry().center();
+        int best = -1;
+        for (int k = 0; k < entryCount; ++k) {
+            const QRect r = pictures[size_t(k)]->geometry();
+            const bool above = r.left() <= c.x() && c.x() <= r.right() && r.bottom() <= c.y();
+            if (!l->isHidden() && above && (best < 0 || r.bottom() > pictures[size_t(best)]->geometry().bottom()))
+                best = k;
+        }
+        if (best >= 0)
+            numbers[size_t(best)] << l->text().trimmed();
+    }
+    for (int k = 0; k < entryCount; ++k)
+        pictures[size_t(k)]->setAccessibleName(numbers[size_t(k)].join(QLatin1Char(' ')));
 }
 
 void TFrame4::SelectPageRect(int tag, bool on)

@@ -54,6 +54,7 @@ private:
     std::array<QLabel*, kNavLabels> labels{};
 
     void hideAll();
+    void nameByPageNumbers(int entryCount);
 };
 
 } // namespace qv

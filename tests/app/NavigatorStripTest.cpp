@@ -116,3 +116,20 @@ TEST_F(FormTest, DroppedPhotosStayOnTheirPageAcrossNavigatorSwitches)
     EXPECT_EQ(f.Form2->countImages(), 8);
     EXPECT_EQ(script.messages, QStringList{"message: 最大数を超えました"});
 }
+
+TEST_F(FormTest, ScreenReadersFindTheCanvasPictureButtonsStripPhotosAndThumbnails)
+{
+    TForm1& f = makeForm();
+    f.state.window.rebuildNavigator();
+    const std::pair<const char*, const char*> controls[] = {
+        {"PBMain", "ページ編集画面"}, {"printLabel", "印刷"}, {"initLabel", "プリンタの設定"}, {"photoAdd", "写真追加"}};
+    for (auto [object, name] : controls)
+        EXPECT_EQ(find(object)->accessibleName(), QString::fromUtf8(name)) << object;
+    ASSERT_TRUE(f.Form2->FileExtSub(QStringLiteral(QV_SOURCE_DIR "/tests/data/photos/Canon_40D.jpg"), 0));
+    EXPECT_EQ(f.DG->model()->index(0, 0).data(Qt::AccessibleTextRole), QStringLiteral("写真 1"));
+    // Thumbnails are named by the page numbers under them.
+    const std::pair<const char*, const char*> thumbnails[] = {
+        {"Image1", "表紙"}, {"Image2", "1"}, {"Image4", "4 5"}, {"Image16", "28 29"}, {"Image17", "30"}};
+    for (auto [object, name] : thumbnails)
+        EXPECT_EQ(find("Frame4")->findChild<QWidget*>(object)->accessibleName(), QString::fromUtf8(name)) << object;
+}
