@@ -60,6 +60,13 @@ class Window:
         g = dict(line.split("=") for line in out.split())
         return int(g["WIDTH"]), int(g["HEIGHT"])
 
+    def shot_when(self, name, cond, timeout=30.0):
+        """Shoots the window until cond(pixels) holds (or the time is up); returns the last pixels."""
+        last, start = [], time.time()
+        met = wait_for(lambda: cond(last.append(self.shot(name)) or last[-1]), timeout)
+        print(f"     {name}: {'' if met else 'not '}seen after {time.time() - start:.1f} s", flush=True)
+        return last[-1]
+
     def shot(self, name):
         """The window's pixels as rows of RGB triples; also saved as PNG."""
         for attempt in range(10):   # a window just mapped may not be viewable yet
@@ -179,7 +186,7 @@ def photo_road(win, work, base):
     win.key("ctrl+a")
     win.xdo("type", "--window", win.wid, folder)
     win.key("Return")
-    time.sleep(1.0)
+    win.shot_when("p1-listed", lambda px: coloured(px, 115, 160, 10, 85))   # the first thumbnail
     win.click(140, 115)                 # the first photo of the list
     win.key("ctrl+a")
     win.shot("p2-folder")
@@ -189,24 +196,35 @@ def photo_road(win, work, base):
     check(wait_for(lambda: copies() == 3), f"the three photos are in the pool ({copies()})")
     win.shot("p3-added")
     win.click(172 + 148 + 70, 26)       # the design step
-    time.sleep(0.5)
+    win.shot_when("p3-design", lambda px: sum(row.count(GREY) for row in px[::8]) > 500)
     win.click(780, 250)                 # the navigator: the right page of the first full spread, page 3
     time.sleep(0.5)
     win.click(45, 169)                  # strip row 1: the photo goes to its place on the page
     win.click(45, 267)                  # strip row 2
-    win.shot("p4-page3")
+    px = win.shot_when("p4-page3", photos_on_left_half)
+    check(photos_on_left_half(px), "the photos show on page 3")
     win.click(780, 300)                 # page 5
-    time.sleep(0.5)
+    page3 = lambda: [r for r in items_in(os.path.join(work, "2", "qor.dat")) or [] if r.get("kind") == 2]
+    wait_for(lambda: len(page3()) == 2)
     win.shot("p5-page5")
-    records = items_in(os.path.join(work, "2", "qor.dat")) or []
-    photos = [r for r in records if r.get("kind") == 2]
-    check(len(photos) == 2, f"page 3's item file holds the two photos ({len(photos)})")
+    check(len(page3()) == 2, f"page 3's item file holds the two photos ({len(page3())})")
     win.click(780, 250)                 # and back
-    time.sleep(0.5)
-    px = win.shot("p6-page3-again")
-    ox, oy = canvas_origin(px)
-    half = [px[oy][x] for x in range(ox + 5, ox + 200, 5)]
-    check(any(c not in (WHITE, GREY) and c[0] != c[1] for c in half), "the photos show on page 3 again")
+    px = win.shot_when("p6-page3-again", photos_on_left_half)
+    check(photos_on_left_half(px), "the photos show on page 3 again")
+
+
+def coloured(px, top, bottom, left, right):
+    """True when the rectangle holds a pixel that is neither white, black nor grey."""
+    return any(c[0] != c[1] or c[1] != c[2] for row in px[top:bottom] for c in row[left:right])
+
+
+def photos_on_left_half(px):
+    """Photo pixels on the canvas to the right of the spread's middle line."""
+    try:
+        ox, oy = canvas_origin(px)
+    except ValueError:   # no canvas on the screen yet
+        return False
+    return any(c not in (WHITE, GREY) and c[0] != c[1] for c in (px[oy][x] for x in range(ox + 5, ox + 200, 5)))
 
 
 def main():
