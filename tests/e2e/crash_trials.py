@@ -127,8 +127,8 @@ class Session:
         self.xdo("mouseup", "1")
         time.sleep(0.3)
 
-    def key(self, name, window=None):
-        self.xdo("key", "--window", window or self.wid, name)
+    def key(self, name):
+        self.xdo("key", "--window", self.wid, name)
         time.sleep(0.2)
 
     def focused_key(self, *names):
@@ -334,7 +334,7 @@ def restart(display, binary, tool, base, pages, problems):
     try:
         if not s.find_window():
             problems.append("the window did not appear after the restart")
-            return False
+            return
         time.sleep(1.0)
         s.click(*PALM_CARD)
         work = os.path.join(base, "qor_backup_editor")
@@ -350,7 +350,6 @@ def restart(display, binary, tool, base, pages, problems):
     with open(os.path.join(base, "program.log"), encoding="utf-8", errors="replace") as f:
         if RESTORE_ERROR in f.read():
             problems.append("the restart reported a restore error")
-    return True
 
 
 def trial(display, binary, tool, out, number, rng, session_seconds):

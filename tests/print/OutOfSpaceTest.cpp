@@ -265,6 +265,19 @@ TEST_F(OutOfSpace, WritesThatFailShowTheirMessageAndKeepTheBook)
 {
     makeBookWindow();
     makeBook();
+    // The preview of a spread's page reads the facing page: never before this one is written.
+    ASSERT_TRUE(doc().switchPage(3));
+    addRectangle(9);
+    const int onPage3 = doc().itemCount();
+    ASSERT_TRUE(QDir().mkpath(work() + "3/qor.dat.new/blocked"));
+    form->state.editSide = 2;
+    doc().menuMode = 6;
+    form->state.print.PrintStart();
+    doc().menuMode = 8;
+    EXPECT_EQ(doc().itemCount(), onPage3) << "the page was read again over its changes";
+    QDir(work() + "3/qor.dat.new").removeRecursively();
+    ASSERT_TRUE(doc().switchPage(1));
+
     const QString page = work() + "1/";
     const auto nextPoolFile = [this](auto name) { return name(doc().work().imgFolder(), doc().gaCount(), false); };
     // Every file an operation writes first goes under a name of its own, then into place: a
