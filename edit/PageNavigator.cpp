@@ -60,7 +60,13 @@ void PageNavigator::pageClick(int t, int pictureWidth)
         const bool printStep = doc.menuMode == kMenuModePrint;
         if (!navClickSwitches(t, doc.currentPage, st.editSide, previousSide, printStep))
             return;
-        switchPage(t);
+        if (!switchPage(t)) {
+            // The page being left could not be written: it stays open, as it was.
+            st.window.selectPageRect(doc.whatPageNo(t), false);
+            st.editSide = previousSide;
+            st.window.selectPageRect(doc.whatPageNo(doc.currentPage), true);
+            return;
+        }
         if (printStep)
             st.print.PrintStart();
         else
@@ -77,15 +83,16 @@ void PageNavigator::finishClick()
     st.busy.hourglass(false);
 }
 
-void PageNavigator::switchPage(int t)
+bool PageNavigator::switchPage(int t)
 {
     if (t < 0 || t >= kPageFolderCount)
-        return;
+        return false;
     st.busy.hourglass(true);
     st.busy.setCaption(kCaptionLoading);
     st.busy.show();
     pause(kPauseBeforeSave);
-    doc.PbfSave(-1);
+    if (!doc.writeCurrentPage())
+        return false;
     pause(kPauseAfterSave);
     const bool coverInvolved = t == 0 || doc.currentPage == 0;
     openPage(t);
@@ -94,6 +101,7 @@ void PageNavigator::switchPage(int t)
     if (coverInvolved && host.autoPaperTicked && host.autoPaperTicked())
         st.print.clearPaperName();
     callHost(host.drawThumbnail, "navigator drawThumbnail");
+    return true;
 }
 
 } // namespace qv

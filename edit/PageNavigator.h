@@ -36,8 +36,9 @@ public:
     void buildNavigator();
     /// @brief A click on entry t (its picture pictureWidth wide), after the press at pressXInPicture.
     void pageClick(int t, int pictureWidth);
-    /// @brief Writes the current page, opens page folder t and draws its thumbnail.
-    void switchPage(int t);
+    /// @brief Writes the current page, opens page folder t and draws its thumbnail; false (on
+    /// the same page) when the current page could not be written.
+    bool switchPage(int t);
 
 private:
     TForm2& doc;

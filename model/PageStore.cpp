@@ -73,40 +73,88 @@ TBigBitmap readSlotFile(SlotFileLedger& ledger, const QString& path)
     return std::move(r.bitmap);
 }
 
-/// Writes a slot picture unless the file already holds exactly these pixels: a page switch or
-/// an undo snapshot would otherwise rewrite every unchanged photo of the page.
 /// Shares the file of another folder that holds the same picture (the undo snapshot of a page
-/// just read): a hard link placed by rename. Safe because slot files are only ever replaced by
-/// rename, never rewritten in place.
+/// just read): a hard link. Safe because slot files are only ever replaced by rename, never
+/// rewritten in place.
 bool linkSameFile(const QString& from, const QString& path)
 {
-    const QString tmp = path + QStringLiteral(".link");
-    QFile::remove(tmp);
-    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(tmp).constData()) != 0)
-        return false;
-    if (std::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0) {
-        QFile::remove(tmp);
-        return false;
-    }
-    return true;
+    QFile::remove(path);
+    return ::link(QFile::encodeName(from).constData(), QFile::encodeName(path).constData()) == 0;
 }
 
-bool writeSlotFile(SlotFileLedger& ledger, const TBigBitmap& bitmap, const QString& path)
+/// The name a file of a page write takes until the whole page is written.
+QString stagedName(const QString& path) { return path + QStringLiteral(".new"); }
+
+bool replaceBy(const QString& staged, const QString& path)
 {
-    if (ledger.holds(path, bitmap))
-        return true;
-    const QString same = ledger.fileHolding(bitmap);
-    if (!same.isEmpty() && linkSameFile(same, path)) {
-        ledger.noteWritten(bitmap, path);
-        return true;
-    }
-    if (!writeSlotBitmap(bitmap, path)) {
-        ledger.forgetFile(path);
-        return false;
-    }
-    ledger.noteWritten(bitmap, path);
-    return true;
+    return std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(path).constData()) == 0;
 }
+
+} // namespace
+
+/// The files of one page write, each first written under its staged name: only when every one
+/// of them is complete do they replace the page's files, so a full disk or a failing write
+/// leaves the previous page whole instead of new pictures under an old item file.
+class StagedPage {
+public:
+    explicit StagedPage(SlotFileLedger& ledger) : ledger(ledger) {}
+    ~StagedPage()
+    {
+        for (const Staged& s : files)
+            QFile::remove(stagedName(s.path));
+    }
+
+    /// @brief Stages a slot picture unless the file already holds exactly these pixels: a page
+    /// switch or an undo snapshot would otherwise rewrite every unchanged photo of the page.
+    bool addSlot(const TBigBitmap& bitmap, const QString& path)
+    {
+        if (ledger.holds(path, bitmap))
+            return true;
+        const QString staged = stagedName(path);
+        const QString same = ledger.fileHolding(bitmap);
+        if ((same.isEmpty() || !linkSameFile(same, staged)) && !writeSlotBitmap(bitmap, staged)) {
+            QFile::remove(staged);
+            return false;
+        }
+        files.append({path, bitmap});
+        return true;
+    }
+
+    bool addItemFile(const QString& path, const TItemList& items)
+    {
+        if (!writeItemFile(stagedName(path), items))
+            return false;
+        files.append({path, {}});
+        return true;
+    }
+
+    /// @brief Puts every staged file in place, the item file last.
+    bool commit()
+    {
+        bool ok = true;
+        for (const Staged& s : files) {
+            ledger.forgetFile(s.path);
+            if (!replaceBy(stagedName(s.path), s.path)) {
+                ok = false;
+                continue;
+            }
+            if (!s.bitmap.isNull())
+                ledger.noteWritten(s.bitmap, s.path);
+        }
+        files.clear();
+        return ok;
+    }
+
+private:
+    struct Staged {
+        QString path;
+        TBigBitmap bitmap; // null for the item file
+    };
+    SlotFileLedger& ledger;
+    QVector<Staged> files;
+};
+
+namespace {
 
 bool isUnreadableImage(const TItemStatus& it, int filledSlots)
 {
@@ -121,30 +169,36 @@ bool TForm2::PbfSave(int level)
     const QString folder = pageFolderFor(workFolder, level, currentPage);
     if (folder.isEmpty() || !QDir().mkpath(folder))
         return false;
-    if (level != 1 && !writeSlots(folder))
+    StagedPage page(slotFiles);
+    if ((level != 1 && !stageSlots(folder, page)) || !page.addItemFile(folder + kItemFileName, items)
+        || !page.commit())
         return false;
-    return writeItemFile(folder + kItemFileName, items);
+    if (level != 1)
+        removeSlotsAfter(folder, slotsInUse(items, countImages()));
+    return true;
 }
 
-bool TForm2::writeSlots(const QString& folder)
+bool TForm2::stageSlots(const QString& folder, StagedPage& page)
 {
     const TPageImageCache& cache = main.cache;
     const int c = slotsInUse(items, countImages());
     for (int k = 1; k <= c; ++k) {
-        const QString full = folder + WorkFolder::slotName(k);
-        const QString thumb = folder + WorkFolder::thumbSlotName(k);
-        if (cache.hasImage(k) && !writeSlotFile(slotFiles, cache.imageDrawing(k, false), full))
+        if (cache.hasImage(k) && !page.addSlot(cache.imageDrawing(k, false), folder + WorkFolder::slotName(k)))
             return false;
-        if (cache.hasThumb(k) && !writeSlotFile(slotFiles, cache.imageDrawing(k, true), thumb))
+        if (cache.hasThumb(k) && !page.addSlot(cache.imageDrawing(k, true), folder + WorkFolder::thumbSlotName(k)))
             return false;
     }
+    return true;
+}
+
+void TForm2::removeSlotsAfter(const QString& folder, int c)
+{
     main.busy.hourglass(true);
     for (int k = c + 1; k <= kCacheSlots; ++k) {
         QFile::remove(folder + WorkFolder::slotName(k));
         QFile::remove(folder + WorkFolder::thumbSlotName(k));
     }
     main.busy.hourglass(false);
-    return true;
 }
 
 bool TForm2::PbfLoad(int level)
@@ -273,7 +327,7 @@ bool TForm2::saveData()
         if (f.error() == QFileDevice::NoError)
             return true;
     }
-    dialogs().showmess(QStringLiteral("保存できませんでした。"));
+    dialogs().showmess(kMsgSaveFailed);
     return false;
 }
 
@@ -300,15 +354,28 @@ void TForm2::ListFilesDeleteWork(const QString& subPath)
     slotFiles.clear();
 }
 
-void TForm2::switchPage(int32_t n)
+bool TForm2::writeCurrentPage()
 {
-    if (n < 0 || n >= kPageFolderCount)
-        return;
-    PbfSave(-1);
+    if (PbfSave(-1))
+        return true;
+    dialogs().showmess(kMsgSaveFailed);
+    return false;
+}
+
+void TForm2::openPage(int32_t n)
+{
     currentPage = n;
     setQorType();
     main.cache.clear();
     PbfLoad(-1);
+}
+
+bool TForm2::switchPage(int32_t n)
+{
+    if (n < 0 || n >= kPageFolderCount || !writeCurrentPage())
+        return false;
+    openPage(n);
+    return true;
 }
 
 } // namespace qv

@@ -44,6 +44,19 @@ bool reencodeCopy(const QString& copy, int orientation)
         && writeJpegFile(r.bitmap, copy, kPoolJpegQuality);
 }
 
+/// An import whose files could not be written (a full disk, a folder that refuses them) adds
+/// nothing: the message is shown, the new entry n and whatever it wrote go again, and the pool
+/// is as before. An entry without its copy would stand for a photo the book does not have.
+bool dropNewEntry(TMainState& main, const QString& img, int n, const QString& source, const QString& message)
+{
+    clearNewIndex(img, n, source);
+    main.pool.resize(n);
+    main.window.refreshPhotoStrip();
+    main.busy.hide();
+    dialogs().showmess(message);
+    return false;
+}
+
 int32_t typePageWidth(const QString& key)
 {
     const auto sizes = bookSizes(key);
@@ -98,13 +111,14 @@ bool TForm2::FileExtSub(const QString& path, int hint)
     const bool picture = hint == 2 || (hint == 0 && !jpeg);
     const int n = int(main.pool.size());
     const QString copy = poolCopyPath(img, n, !jpeg);
+    const bool rebuilding = sameFile(path, copy);
 
     main.busy.show();
     const int orientation = jpeg ? readExifOrientationFile(path) : 0;
     scratch = decodePoolSource(path, jpeg, orientation);
     // A file that holds no picture (text, empty, another format, a cut-off header) makes no
     // entry. The pool's own copy at a rebuild keeps its place, so that later numbers hold.
-    if (scratch.isNull() && !sameFile(path, copy)) {
+    if (scratch.isNull() && !rebuilding) {
         main.busy.hide();
         dialogs().showmess(kMsgPoolSourceUnreadable + QDir::toNativeSeparators(path));
         return false;
@@ -120,13 +134,20 @@ bool TForm2::FileExtSub(const QString& path, int hint)
     const int32_t pageWidth = typePageWidth(bookType);
     if (jpeg)
         fitLongSide(scratch, pageWidth, false, useMMX);
-    if (!sameFile(path, copy))
+    if (!rebuilding)
         clearNewIndex(img, n, path);
-    if (!makePoolCopy(path, copy, jpeg, orientation))
+    // At a rebuild the copy is the user's photo: its entry stays whatever else fails.
+    if (!makePoolCopy(path, copy, jpeg, orientation)) {
+        if (!rebuilding)
+            return dropNewEntry(main, img, n, path, kMsgPoolCopyFailed);
         dialogs().showmess(kMsgPoolCopyFailed);
+    }
     fitLongSide(scratch, pageWidth / 5, true, useMMX);
-    if (scratch.isNull() || !writeBmpFile(scratch, poolThumbPath(img, n, !jpeg)))
+    if (scratch.isNull() || !writeBmpFile(scratch, poolThumbPath(img, n, !jpeg))) {
+        if (!rebuilding)
+            return dropNewEntry(main, img, n, path, kMsgPoolThumbFailed);
         dialogs().showmess(kMsgPoolThumbFailed);
+    }
     main.busy.hide();
     return true;
 }
@@ -173,11 +194,14 @@ bool commitPreparedPhoto(TForm2& doc, const QString& path, const PreparedPhoto& 
     main.window.refreshPhotoStrip();
     if (!sameFile(path, copy))
         clearNewIndex(img, n, path);
-    ReplacingFile f(copy);
-    if (prepared.copy.isEmpty() || !f.open() || !f.write(prepared.copy.constData(), prepared.copy.size()) || !f.commit())
-        dialogs().showmess(kMsgPoolCopyFailed);
+    {
+        ReplacingFile f(copy);
+        if (prepared.copy.isEmpty() || !f.open() || !f.write(prepared.copy.constData(), prepared.copy.size())
+            || !f.commit())
+            return dropNewEntry(main, img, n, path, kMsgPoolCopyFailed);
+    }
     if (!writeBmpFile(prepared.thumb, poolThumbPath(img, n, false)))
-        dialogs().showmess(kMsgPoolThumbFailed);
+        return dropNewEntry(main, img, n, path, kMsgPoolThumbFailed);
     main.busy.hide();
     return true;
 }

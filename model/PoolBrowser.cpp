@@ -134,7 +134,9 @@ bool deletePoolEntryChecked(TForm2& doc, int index)
     TMainState& st = doc.mainState();
     st.busy.hourglass(true);
     const auto restore = qScopeGuard([&] { st.busy.hourglass(false); });
-    doc.PbfSave(-1);
+    // The check below reads the page folders: the page in memory must be among them.
+    if (!doc.writeCurrentPage())
+        return false;
     if (pageFoldersHoldImages(doc.work())) {
         dialogs().showmess(kMsgNoDeleteWhileDesigning);
         return false;

@@ -14,7 +14,6 @@ namespace {
 
 const QString kProjectFilter = QStringLiteral("Qorvaleファイル(*.qvb)|*.qvb");
 const QString kProjectSuffix = QStringLiteral("qvb");
-const QString kMsgSaveFailed = QStringLiteral("保存できませんでした。");
 const QString kMsgBackupFailed = QStringLiteral("バックアップファイルの作成に失敗しました");
 const QString kMsgNotFound = QStringLiteral("指定されたファイルが見つかりません。ファイル名=");
 const QString kMsgNotProject = QStringLiteral("Qorvale用のファイルではありません。");
@@ -80,7 +79,9 @@ bool TForm2::SaveFile()
     busy.hourglass(true);
     const auto cursorBack = qScopeGuard([&busy] { busy.hourglass(false); });
     deleteUndoFolder();
-    PbfSave(-1);
+    // A book without the page being edited would be reported saved while its changes are not.
+    if (!writeCurrentPage())
+        return false;
     saveData();
 
     const QString chosen = dialogs().saveFile(QString(), dialogFilter(kProjectFilter), lastProjectPath);

@@ -71,7 +71,9 @@ bool writeItemFile(const QString& path, const TItemList& items, ItemLayout layou
     if (!f.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = encodeItemFile(items, layout);
-    if (f.write(bytes) != bytes.size()) {
+    // The bytes wait in a buffer until the commit, which does not report a failing flush of it:
+    // on a full disk the empty file would replace the page. Flushed here, the failure shows.
+    if (f.write(bytes) != bytes.size() || !f.flush()) {
         f.cancelWriting();
         return false;
     }

@@ -13,8 +13,12 @@
 
 namespace qv {
 
+class StagedPage;
+
 /// The question before the work in progress is replaced by a book.
 inline const QString kMsgLoseEdits = QStringLiteral("編集中のデータがある場合、そのデータは失われますがよろしいですか？");
+/// A book, or the page being left, could not be written.
+inline const QString kMsgSaveFailed = QStringLiteral("保存できませんでした。");
 
 /// @brief Multiplies positions, sizes, font sizes and line spacings of every element (the
 /// scratch element too) by ratio, rounding halves to even; the list is unchanged on overflow.
@@ -133,8 +137,16 @@ public:
     void deleteTmpFolder();
     void deleteUndoFolder();
     void ListFilesDeleteWork(const QString& subPath);
-    /// @brief Writes the current page, opens page folder n and reads it.
-    void switchPage(int32_t n);
+    /// @brief PbfSave(-1) for a page about to be left or packed: when it fails, says so with
+    /// kMsgSaveFailed and gives false, and the caller keeps the page open, since its changes
+    /// exist nowhere else.
+    bool writeCurrentPage();
+    /// @brief Makes page folder n (0..16) the current page and reads it; the page in memory is
+    /// dropped unwritten.
+    void openPage(int32_t n);
+    /// @brief Writes the current page, opens page folder n and reads it; false (on the same
+    /// page) when the current page could not be written.
+    bool switchPage(int32_t n);
 
     // --- project file ---
     /// Version of the project file last read; itemLayout follows it (set through setKnownVersion).
@@ -156,7 +168,8 @@ private:
 
     int32_t pagePlacementWidth() const;
     void placeNewImage(TItemStatus& item, int x, int y, int w, int h);
-    bool writeSlots(const QString& folder);
+    bool stageSlots(const QString& folder, StagedPage& page);
+    void removeSlotsAfter(const QString& folder, int c);
     void readSlots(const QString& folder);
     /// @brief Reads the item file: nothing when it cannot be opened, else whether it held items.
     std::optional<bool> readItems(const QString& file);

@@ -7,6 +7,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QScopeGuard>
 
 namespace qv {
@@ -62,7 +63,13 @@ bool exportPdf(PageRenderer& r, const QString& path, const QVector<int>& bookPag
     const KeepModifiedFlag keep(r.st);
     const int savedPage = r.doc.currentPage, savedSide = r.st.editSide;
     const auto restore = qScopeGuard([&] { openPage(r, savedPage, savedSide); });
-    QPdfWriter writer(path);
+    // Written aside and put in place whole: a full disk gives a failure, not a cut-off file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("cannot write the PDF file");
+        return false;
+    }
+    QPdfWriter writer(&file);
     writer.setResolution(dpi);
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setCreator(QStringLiteral("Qorvale"));
@@ -88,7 +95,8 @@ bool exportPdf(PageRenderer& r, const QString& path, const QVector<int>& bookPag
         if (progress)
             progress(done);
     }
-    if (!painter.isActive() || !painter.end()) {
+    // The commit does not report a failing flush of the last buffered bytes: flushed first.
+    if (!painter.isActive() || !painter.end() || !file.flush() || !file.commit()) {
         *error = QStringLiteral("cannot write the PDF file");
         return false;
     }

@@ -148,7 +148,9 @@ QImage backPicture(PageRenderer& r, QSize size)
     if (otherIndex < 1 || otherIndex >= kPageFolderCount)
         return {};
     const KeepModifiedFlag keep(r.st);
-    doc.PbfSave(-1);
+    // Reading the other page replaces this one in memory: only once it is safely written.
+    if (!doc.PbfSave(-1))
+        return {};
     readPage(r, otherIndex, otherSide);
     const QImage turned = sidePicture(r, size, otherSide);
     QImage back = turned.isNull() ? turned : turned.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -278,11 +278,15 @@ void TPrintPanel::printRun(bool odd)
     const bool reed = doc.bookType == QLatin1String("Reed");
     const bool rightHalves = odd != reed;
     const int first = rightHalves ? 1 : 2, last = rightHalves ? 15 : 16;
+    // The page being edited is written once; the run then only reads pages. When it cannot be
+    // written it stays open and nothing is printed.
+    if (!doc.writeCurrentPage())
+        return;
     st.editSide = rightHalves ? 2 : 1;
     const KeepModifiedFlag keep(st);
     st.window.selectPageRect(doc.currentPage, false);
     for (int k = first; k <= last; ++k) {
-        doc.switchPage(k);
+        doc.openPage(k);
         st.window.selectPageRect(k, true);
         pause(500);
         PrintPage(1);
@@ -312,9 +316,9 @@ void TPrintPanel::systemPrinterChanged()
 void TPrintPanel::exportPdfClick()
 {
     const QString path = dialogs().saveFile(kCaptionPdfExport, QStringLiteral("PDF (*.pdf)"), QStringLiteral("book.pdf"));
-    if (path.isEmpty())
+    // The export reads every page from the work folder, this one too.
+    if (path.isEmpty() || !doc.writeCurrentPage())
         return;
-    doc.PbfSave(-1);
     const auto pages = parsePageChoice(QStringLiteral("all"));
     st.busy.hourglass(true);
     st.busy.setCaption(kCaptionPdf);

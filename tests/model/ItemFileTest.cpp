@@ -2,9 +2,12 @@
 #include "QorIO.h"
 #include "Sjis.h"
 #include "TestEnv.h"
+#include <QDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
 #include <climits>
+#include <csignal>
+#include <sys/resource.h>
 #include <random>
 
 using namespace qv;
@@ -297,4 +300,29 @@ TEST(ItemFile, OpenNeedsAWholeCount)
     ASSERT_TRUE(r.openBytes(zero));
     EXPECT_EQ(r.count(), 0);
     EXPECT_TRUE(r.atEnd());
+}
+
+TEST(ItemFile, AWriteTheDiskCutsShortKeepsThePreviousFile)
+{
+    const QString path = test::baseDir() + "qor.dat";
+    TItemList one = sampleList();
+    one.resize(2);
+    ASSERT_TRUE(writeItemFile(path, one));
+    const QByteArray previous = test::readFile(path);
+    ASSERT_LT(previous.size(), 150);
+
+    // Files may grow to 150 bytes only: the 190-byte file is cut short as on a full disk.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 150;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = writeItemFile(path, sampleList());
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(test::readFile(path), previous);
+    EXPECT_EQ(QDir(test::baseDir()).entryList(QDir::Files), QStringList{"qor.dat"});
 }

@@ -574,3 +574,51 @@ TEST_F(PageStore, FolderDeletionStaysInsideTheFolder)
 }
 
 } // namespace
+
+TEST_F(PageStore, AFailedPageWriteKeepsThePreviousPageAndStaysOnIt)
+{
+    test::ScriptedDialogs dialogs;
+    const auto files = [this] {
+        QMap<QString, QByteArray> m;
+        for (const QString& name : QDir(pageDir(3)).entryList(QDir::Files))
+            m.insert(name, test::readFile(pageDir(3) + name));
+        return m;
+    };
+    const auto texts = [this] {
+        QStringList t;
+        for (int k = 1; k <= doc.itemCount(); ++k)
+            t << doc.items[k].text;
+        return t;
+    };
+    doc.currentPage = 3;
+    addPicture(1);
+    addPicture(2);
+    addLabel("before", 5);
+    ASSERT_TRUE(doc.PbfSave(-1));
+    const QMap<QString, QByteArray> written = files();
+    // The first picture goes, so the second moves to slot 1; a text comes.
+    doc.items[1].selected = true;
+    doc.deleteItem();
+    addLabel("after", 6);
+    const QStringList edited = texts();
+
+    // Each file of the write fails in turn (a folder where it goes, as a full disk would fail it).
+    for (const char* staged : {"1.bmp.new", "t1.bmp.new", "qor.dat.new"}) {
+        dialogs.messages.clear();
+        ASSERT_TRUE(QDir().mkpath(pageDir(3) + staged + "/blocked"));
+        EXPECT_FALSE(doc.PbfSave(-1)) << staged;
+        EXPECT_EQ(files(), written) << staged << ": new pictures under the old item file";
+        EXPECT_FALSE(doc.switchPage(4)) << staged;
+        EXPECT_FALSE(doc.SaveFile()) << staged << ": a book without the page being edited";
+        EXPECT_EQ(dialogs.messages, QStringList(2, "message: 保存できませんでした。")) << staged;
+        EXPECT_EQ(doc.currentPage, 3);
+        EXPECT_EQ(texts(), edited) << staged;
+        QDir(pageDir(3) + staged).removeRecursively();
+    }
+
+    ASSERT_TRUE(doc.switchPage(4));
+    ASSERT_TRUE(doc.switchPage(3));
+    EXPECT_EQ(texts(), edited);
+    EXPECT_EQ(st.cache.imageDrawing(1, false), patterned(42, 30, 2));
+    EXPECT_EQ(QDir(pageDir(3)).entryList({"*.new"}), QStringList());
+}

@@ -493,6 +493,7 @@ struct Injection {
     FailingOps::Kind kind;
     int at;
     const char* leftBehind; // what the book's folder holds afterwards
+    int error = ENOSPC;
 };
 
 void PrintTo(const Injection& i, std::ostream* os) { *os << i.what; }
@@ -513,7 +514,7 @@ TEST_P(ProjectSaveFailure, LeavesThePreviousBookWhole)
 
     ProjectSaveResult r;
     {
-        FailingOps ops(inj.kind, inj.at, ENOSPC);
+        FailingOps ops(inj.kind, inj.at, inj.error);
         r = saveProjectFile(w, kPalm, book);
         if (inj.kind == FailingOps::Write) {
             EXPECT_EQ(ops.calls[FailingOps::Write], 2) << "the failure comes after a first piece was written";
@@ -547,7 +548,10 @@ INSTANTIATE_TEST_SUITE_P(
                     Injection{"folder flush", FailingOps::Fsync, 2, "book.qvb"},
                     Injection{"backup rename", FailingOps::Rename, 1, "book.qvb"},
                     Injection{"switch rename", FailingOps::Rename, 2, "book.qvp"},
-                    Injection{"folder flush after the switch", FailingOps::Fsync, 3, "book.qvb book.qvp"}),
+                    Injection{"folder flush after the switch", FailingOps::Fsync, 3, "book.qvb book.qvp"},
+                    Injection{"second write on a read only disk", FailingOps::Write, 2, "book.qvb", EROFS},
+                    Injection{"backup rename on a read only disk", FailingOps::Rename, 1, "book.qvb", EROFS},
+                    Injection{"switch rename on a read only disk", FailingOps::Rename, 2, "book.qvp", EROFS}),
     [](const testing::TestParamInfo<Injection>& info) {
         std::string name = info.param.what;
         std::replace(name.begin(), name.end(), ' ', '_');
