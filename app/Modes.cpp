@@ -173,6 +173,9 @@ void TForm1::LabelH4Click()
         state.busy.hide();
         return;
     }
+    // The print step reads every page from its folder: the page being edited must be there.
+    if (!Form2->writeCurrentPage())
+        return;
     ChangeMenu(kModePrint);
 }
 
@@ -187,17 +190,19 @@ void TForm1::chooseBookType(const QString& key)
 
 void TForm1::cmbVersionCloseUp()
 {
-    if (Form2 && cmbVersion->currentText() != Form2->bookType)
-        convertBookType();
+    if (Form2 && cmbVersion->currentText() != Form2->bookType && !convertBookType())
+        selectTypeInList(Form2->bookType);
 }
 
-void TForm1::convertBookType()
+bool TForm1::convertBookType()
 {
     TForm2& d = *Form2;
     const QString from = d.bookType, to = cmbVersion->currentText();
+    // The page being edited is converted from its folder like the others; unwritten, it would be lost.
+    if (!d.writeCurrentPage())
+        return false;
     state.busy.hourglass(true);
     const auto cursorBack = qScopeGuard([this] { state.busy.hourglass(false); });
-    d.PbfSave(-1);
     for (int p = 0; p < kPageFolderCount; ++p) {
         d.currentPage = p;
         d.setQorType();
@@ -224,6 +229,7 @@ void TForm1::convertBookType()
     state.window.repaintThumbnail();
     applyChanges(editor->takeChanges());
     PBMain->repaint();
+    return true;
 }
 
 } // namespace qv

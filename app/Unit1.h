@@ -134,7 +134,9 @@ public:
     void LabelH4Click();
     void chooseBookType(const QString& key);
     void cmbVersionCloseUp();
-    void convertBookType();
+    /// @brief Converts every page to the type in cmbVersion; false (nothing changed) when the
+    /// page being edited could not be written first.
+    bool convertBookType();
     void resetStepPictures();
     void LabelSaveClick();
     /// @brief Window border of the working steps (sizeable) or of the top menu (fixed).

@@ -6,6 +6,7 @@
 #include "PaintBox.h"
 #include "QorIO.h"
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -106,6 +107,26 @@ TEST_F(Modes, ConversionScalesEveryPageAndBack)
         ASSERT_EQ(d.itemCount(), 1);
         EXPECT_EQ(d.items[1].centerX, x) << type;
     }
+}
+
+TEST_F(Modes, APageThatCannotBeWrittenStopsConversionAndPrinting)
+{
+    open();
+    clickStep("LabelH3");
+    TForm2& d = *form->Form2;
+    d.switchPage(3);
+    d.addText(0, 0, QStringLiteral("夏"));
+    d.items[1].centerX = 370;
+    ASSERT_TRUE(QDir().mkpath(work() + "3/qor.dat.new/blocked"));   // the page's file cannot be put aside
+    form->cmbVersion->setCurrentText("Cedar");
+    form->cmbVersionCloseUp();
+    clickStep("LabelH4");
+    EXPECT_EQ(script.messages, QStringList(2, "message: " + kMsgSaveFailed));
+    EXPECT_EQ(d.bookType, "Palm");
+    EXPECT_EQ(form->cmbVersion->currentText(), "Palm");
+    EXPECT_EQ(mode(), 8);
+    ASSERT_EQ(d.itemCount(), 1) << "the page kept its text in memory";
+    EXPECT_EQ(d.items[1].centerX, 370);
 }
 
 TEST_F(Modes, CanvasGesturesAndKeysReachTheEditor)
