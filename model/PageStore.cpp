@@ -149,6 +149,8 @@ bool TForm2::writeSlots(const QString& folder)
 
 bool TForm2::PbfLoad(int level)
 {
+    // Whatever the outcome, the released pictures are not kept past this read.
+    const auto dropSpares = qScopeGuard([this] { main.cache.dropSpares(); });
     items.resize(1);
     anySelected = false;
     // The snapshot belongs to the page being left; a full load takes a fresh one.
@@ -216,7 +218,6 @@ void TForm2::readSlots(const QString& folder)
         cache.setImage(k, readSlotFile(slotFiles, cache, folder + WorkFolder::slotName(k)));
     for (int k = 1; k <= kCacheSlots; ++k)
         cache.setThumb(k, readSlotFile(slotFiles, cache, folder + WorkFolder::thumbSlotName(k)));
-    cache.dropSpares();
     // Slots after a missing picture belong to no item (the cleanup drops such items); left
     // filled they would shift the slot that the next added image takes.
     for (int k = cache.imageCount() + 1; k <= kCacheSlots; ++k) {
