@@ -1,8 +1,8 @@
 #include "TImgListView.h"
 #include "Platform.h"
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileIconProvider>
-#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
