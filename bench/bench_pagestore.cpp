@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -174,9 +175,15 @@ void navigatorSwitch(benchmark::State& state, bool changePictures)
             state.ResumeTiming();
         }
         f.click(kPage + 1);
+        if (f.form->Form2->currentPage != kPage + 1 || f.form->state.cache.imageCount() != 0) {
+            state.SkipWithError("the click did not open the next page");
+            break;
+        }
         f.click(kPage);
-        if (f.form->state.cache.imageCount() != kImages)
+        if (f.form->Form2->currentPage != kPage || f.form->state.cache.imageCount() != kImages) {
             state.SkipWithError("the page lost its photos");
+            break;
+        }
     }
 }
 void BM_NavigatorSwitch(benchmark::State& state) { navigatorSwitch(state, false); }

@@ -1,4 +1,5 @@
 #include "PageImageCache.h"
+#include <algorithm>
 
 namespace qv {
 namespace {
@@ -82,8 +83,29 @@ bool TPageImageCache::hasThumb(int slot) const { return inRange(slot) && !thumbs
 
 void TPageImageCache::clear()
 {
-    full.fill(TBigBitmap());
-    thumbs.fill(TBigBitmap());
+    // Spares left from a clear without a page read are replaced by the newer ones.
+    const auto filled = [](const TBigBitmap& b) { return !b.isNull(); };
+    if (std::any_of(full.begin(), full.end(), filled) || std::any_of(thumbs.begin(), thumbs.end(), filled))
+        spares.clear();
+    for (auto* slotArray : {&full, &thumbs}) {
+        for (TBigBitmap& b : *slotArray) {
+            if (!b.isNull() && b.bitsPerPixel() == 24 && b.image().isDetached())
+                spares.push_back(std::move(b));
+            b = TBigBitmap();
+        }
+    }
+}
+
+TBigBitmap TPageImageCache::takeSpare(QSize size)
+{
+    for (auto it = spares.begin(); it != spares.end(); ++it) {
+        if (it->width() == size.width() && it->height() == size.height()) {
+            TBigBitmap b = std::move(*it);
+            spares.erase(it);
+            return b;
+        }
+    }
+    return {};
 }
 
 } // namespace qv

@@ -2,6 +2,7 @@
 // The bitmaps of the current page's image items: 16 full-size and 16 thumbnail slots.
 #include "TBigBitmap.h"
 #include <array>
+#include <vector>
 
 namespace qv {
 
@@ -28,12 +29,18 @@ public:
     void setThumb(int slot, const TBigBitmap& bitmap);
     bool hasImage(int slot) const;
     bool hasThumb(int slot) const;
-    /// @brief Empties all 32 slots.
+    /// @brief Empties all 32 slots. Pictures that nothing else shares are kept as spares, so
+    /// that the page read that follows can reuse their memory instead of faulting in fresh pages.
     void clear();
+    /// @brief A spare 24-bit picture of exactly this size, taken out of the spares; null when none.
+    TBigBitmap takeSpare(QSize size);
+    /// @brief Frees the spares (a page read is done with them).
+    void dropSpares() { spares.clear(); }
 
 private:
     std::array<TBigBitmap, 17> full;   // index 0 unused
     std::array<TBigBitmap, 17> thumbs; // index 0 unused
+    std::vector<TBigBitmap> spares;    // at most the 32 pictures of one page
 };
 
 } // namespace qv

@@ -62,11 +62,11 @@ void renumberOlderSlots(const QString& folder)
     }
 }
 
-TBigBitmap readSlotFile(SlotFileLedger& ledger, const QString& path)
+TBigBitmap readSlotFile(SlotFileLedger& ledger, TPageImageCache& cache, const QString& path)
 {
     if (!QFileInfo::exists(path))
         return {};
-    ImageLoadResult r = readSlotBitmap(path);
+    ImageLoadResult r = readSlotBitmap(path, [&cache](QSize size) { return cache.takeSpare(size); });
     if (!r.ok() || !r.bitmap.convertTo(24))
         return {};
     ledger.noteRead(r.bitmap, path);
@@ -203,6 +203,8 @@ void TForm2::removeSlotsAfter(const QString& folder, int c)
 
 bool TForm2::PbfLoad(int level)
 {
+    // Whatever the outcome, the released pictures are not kept past this read.
+    const auto dropSpares = qScopeGuard([this] { main.cache.dropSpares(); });
     items.resize(1);
     anySelected = false;
     // The snapshot belongs to the page being left; a full load takes a fresh one.
@@ -267,9 +269,9 @@ void TForm2::readSlots(const QString& folder)
     slotFiles.forgetBitmaps();
     renumberOlderSlots(folder);
     for (int k = 1; k <= kCacheSlots; ++k)
-        cache.setImage(k, readSlotFile(slotFiles, folder + WorkFolder::slotName(k)));
+        cache.setImage(k, readSlotFile(slotFiles, cache, folder + WorkFolder::slotName(k)));
     for (int k = 1; k <= kCacheSlots; ++k)
-        cache.setThumb(k, readSlotFile(slotFiles, folder + WorkFolder::thumbSlotName(k)));
+        cache.setThumb(k, readSlotFile(slotFiles, cache, folder + WorkFolder::thumbSlotName(k)));
     // Slots after a missing picture belong to no item (the cleanup drops such items); left
     // filled they would shift the slot that the next added image takes.
     for (int k = cache.imageCount() + 1; k <= kCacheSlots; ++k) {

@@ -1,6 +1,6 @@
 #include "QorIO.h"
+#include "ReplacingFile.h"
 #include "Sjis.h"
-#include <QSaveFile>
 #include <QtEndian>
 #include <cstring>
 
@@ -67,17 +67,11 @@ QByteArray encodeItemFile(const TItemList& items, ItemLayout layout)
 bool writeItemFile(const QString& path, const TItemList& items, ItemLayout layout)
 {
     // Written aside and renamed into place, so a failed write leaves the previous file whole.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
+    // Not flushed to disk, like the page's slot files: a flush here would wait at every page
+    // switch for all of the page's pictures to reach the disk.
+    ReplacingFile f(path);
     const QByteArray bytes = encodeItemFile(items, layout);
-    // The bytes wait in a buffer until the commit, which does not report a failing flush of it:
-    // on a full disk the empty file would replace the page. Flushed here, the failure shows.
-    if (f.write(bytes) != bytes.size() || !f.flush()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    return f.open() && f.write(bytes.constData(), bytes.size()) && f.commit();
 }
 
 bool ItemFileReader::open(const QString& path)

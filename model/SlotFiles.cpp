@@ -56,7 +56,7 @@ bool transferRows(int fd, int height, qsizetype rowBytes, Call call, Row rowAt)
 
 } // namespace
 
-ImageLoadResult readSlotBitmap(const QString& path)
+ImageLoadResult readSlotBitmap(const QString& path, const std::function<TBigBitmap(QSize)>& spareFor)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -71,7 +71,10 @@ ImageLoadResult readSlotBitmap(const QString& path)
         ::close(fd);
         return readBmpFile(path);
     }
-    r.bitmap = TBigBitmap::fromImage(QImage(size, QImage::Format_BGR888), 24);
+    if (spareFor)
+        r.bitmap = spareFor(size);
+    if (r.bitmap.isNull() || r.bitmap.bitsPerPixel() != 24)
+        r.bitmap = TBigBitmap::fromImage(QImage(size, QImage::Format_BGR888), 24);
     QImage& img = r.bitmap.image();
     const qsizetype stride = (qsizetype(size.width()) * 3 + 3) & ~qsizetype(3);
     const bool ok = !img.isNull() && img.bytesPerLine() == stride

@@ -1,8 +1,10 @@
 #include "TImgListView.h"
 #include "Platform.h"
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileIconProvider>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -186,6 +188,41 @@ bool TImgListView::defaultAction(int row)
         return goToPath(it.path);
     platform().openUrl(QUrl::fromLocalFile(it.path).toString());
     return true;
+}
+
+QMenu* TImgListView::contextMenu(int row)
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("ImgListMenu"));
+    const bool onItem = row >= 0 && row < count();
+    menu->addAction(QStringLiteral("開く"), this, [this, row] { defaultAction(row); })->setEnabled(onItem);
+    // A folder is shown itself, a file or the empty part of the list in the folder listed now.
+    const QString shown = onItem && item(row).isFolder ? item(row).path : currentPath();
+    menu->addAction(QStringLiteral("フォルダを開く"), this, [shown] {
+        platform().openUrl(QUrl::fromLocalFile(shown).toString());
+    })->setEnabled(!shown.isEmpty());
+    menu->addSeparator();
+    bool photoSelected = false;
+    for (int r = 0; r < count() && !photoSelected; ++r)
+        photoSelected = isItemSelected(r) && item(r).isPhoto();
+    menu->addAction(QStringLiteral("写真追加"), this, &TImgListView::addRequested)->setEnabled(photoSelected);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("最新の情報に更新"), this, [this] { list.rescan(); });
+    return menu;
+}
+
+void TImgListView::contextMenuEvent(QContextMenuEvent* e)
+{
+    // As in file managers: a right click on an unselected item selects it alone first.
+    const int row = indexAt(e->pos()).row();
+    if (row >= 0 && !isItemSelected(row)) {
+        clearSelection();
+        setItemSelected(row, true);
+        setCurrentIndex(model()->index(row, 0));
+    }
+    QMenu* menu = contextMenu(row);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(e->globalPos());
 }
 
 void TImgListView::queueThumbnailRequest()

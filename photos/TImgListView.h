@@ -5,6 +5,8 @@
 #include <QListView>
 #include <functional>
 
+class QMenu;
+
 namespace qv {
 
 class TImgListView : public QListView {
@@ -40,6 +42,9 @@ public:
     QRect iconRect(int row) const;
     /// @brief Opens a folder in the list; hands a file to the system. True when something opened.
     bool defaultAction(int row);
+    /// @brief The right-click menu for the item at row (-1: the empty part of the list), as
+    /// the right button shows it: open, show in the file manager, add the selected photos, refresh.
+    QMenu* contextMenu(int row);
 
     // the thumbnail cache on disk: a folder, and in it one file per folder name
     /// @brief Points the cache at a folder and switches it on or off.
@@ -61,11 +66,14 @@ signals:
     void openRequested();
     /// Backspace on the list: up one folder.
     void parentRequested();
+    /// The menu's add entry: the same as the add button.
+    void addRequested();
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     TImgListModel list;

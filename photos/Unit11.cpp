@@ -226,6 +226,7 @@ void TimgFrame::wireList()
     connect(v, &TImgListView::changeFolder, this, [this] { ImgListView1ChangeFolder(); });
     connect(v, &TImgListView::openRequested, this, [this] { ImgListView1DblClick(); });
     connect(v, &TImgListView::parentRequested, this, [this] { ParentFolderClick(); });
+    connect(v, &TImgListView::addRequested, this, [this] { photoAddClick(); });
     v->customDrawItem = [this](QPainter& p, int row, const QRect& r, const QColor& bg) {
         ImgListView1CustomDrawItem(p, row, r, bg);
     };

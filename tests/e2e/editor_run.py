@@ -5,8 +5,9 @@ move one, undo, delete, quit without saving. Checks the screen and the work fold
 step and keeps a screenshot of each step in the output folder.
 
 With --photos instead: the road of a photo from a folder to a page. Choose Palm, open a folder
-of test photos in the path box, select them all, add them, go to design, put two on page 3 from
-the photo strip, switch to page 5 and back with the navigator: both photos are on page 3 and the
+of test photos in the path box, select them all, add them, go to design, put two on page 3 by
+clicks on the photo strip and drag the third from the strip onto the page, switch to page 5 and
+back with the navigator: the photos are on page 3, the dragged one where it was dropped, and the
 page's item file holds them.
 
 usage: editor_run.py QORVALE QORVALE_TOOL OUTDIR [--photos]"""
@@ -42,10 +43,10 @@ class Window:
         self.xdo("mousemove", "--window", self.wid, str(x), str(y), "click", "1")
         time.sleep(0.3)
 
-    def drag(self, a, b):
+    def drag(self, a, b, steps=3):
         self.xdo("mousemove", "--window", self.wid, str(a[0]), str(a[1]), "mousedown", "1")
-        for k in (1, 2, 3):
-            x, y = a[0] + (b[0] - a[0]) * k // 3, a[1] + (b[1] - a[1]) * k // 3
+        for k in range(1, steps + 1):
+            x, y = a[0] + (b[0] - a[0]) * k // steps, a[1] + (b[1] - a[1]) * k // steps
             self.xdo("mousemove", "--window", self.wid, str(x), str(y))
             time.sleep(0.05)
         self.xdo("mouseup", "1")
@@ -111,13 +112,11 @@ def find_window(env):
 
 
 def canvas_origin(px):
-    """Middle of the grey canvas around the page: spread (0, 0) with no scrolling."""
-    xs, ys = [], []
-    for y in range(0, len(px), 2):
-        for x in range(0, len(px[0]), 2):
-            if px[y][x] == GREY:
-                xs.append(x)
-                ys.append(y)
+    """Middle of the grey canvas around the page: spread (0, 0) with no scrolling. Only rows and
+    columns with long runs of grey count: a photo in the strip may hold a pixel of that grey."""
+    h, w = len(px), len(px[0])
+    ys = [y for y in range(h) if sum(px[y][x] == GREY for x in range(0, w, 2)) > 75]
+    xs = [x for x in range(w) if sum(px[y][x] == GREY for y in range(0, h, 2)) > 75]
     return ((min(xs) + max(xs) + 1) // 2, (min(ys) + max(ys) + 1) // 2)
 
 
@@ -203,11 +202,25 @@ def photo_road(win, work, base):
     win.click(45, 267)                  # strip row 2
     px = win.shot_when("p4-page3", photos_on_left_half)
     check(photos_on_left_half(px), "the photos show on page 3")
+    ox, oy = canvas_origin(px)
+    drops = [(ox + 150, oy + 60), (ox + 190, oy + 90)]
+    for drop in drops:                  # strip row 3 dragged onto the right page twice: the window's own drag and drop
+        win.drag((45, 365), drop, steps=8)
+    win.shot("p4-page3-dropped")
     win.click(780, 300)                 # page 5
     page3 = lambda: [r for r in items_in(os.path.join(work, "2", "qor.dat")) or [] if r.get("kind") == 2]
-    wait_for(lambda: len(page3()) == 2)
+    wait_for(lambda: len(page3()) == 4)
     win.shot("p5-page5")
-    check(len(page3()) == 2, f"page 3's item file holds the two photos ({len(page3())})")
+    photos = page3()
+    check(len(photos) == 4, f"page 3's item file holds the four photos ({len(photos)})")
+    # Each dragged photo is centred where it was let go, 4.6 page units per pixel at the start zoom:
+    # exactly so relative to each other, and within a few pixels of the canvas middle's reckoning.
+    got = [(r["centerX"], r["centerY"]) for r in photos if r.get("poolIndex") == 2]
+    want = [(round((x - ox) * 4.6), round((y - oy) * 4.6)) for x, y in drops]
+    near = lambda a, b, tol: all(abs(p - q) <= tol for p, q in zip(a, b))
+    check(len(got) == 2 and near(got[0], want[0], 60) and near(got[1], want[1], 60)
+          and near((got[1][0] - got[0][0], got[1][1] - got[0][1]), (184, 138), 10),
+          f"the dragged photos lie where they were dropped ({got}, {want})")
     win.click(780, 250)                 # and back
     px = win.shot_when("p6-page3-again", photos_on_left_half)
     check(photos_on_left_half(px), "the photos show on page 3 again")

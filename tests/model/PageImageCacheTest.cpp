@@ -55,3 +55,22 @@ TEST(PageImageCache, PopPushMovesLaterSlotsDown)
     EXPECT_FALSE(c.hasThumb(16));
     EXPECT_EQ(c.imageCount(), 15);
 }
+
+TEST(PageImageCache, ClearKeepsOnlyUnsharedPicturesForReuse)
+{
+    TPageImageCache c;
+    c.setImage(1, sized(4));
+    c.setThumb(1, sized(5));
+    const TBigBitmap held = sized(4);
+    c.setImage(2, held); // still held here: its memory must never be read into
+    c.clear();
+    EXPECT_EQ(c.imageCount() + c.THimageCount(), 0);
+    EXPECT_EQ(c.takeSpare(QSize(5, 10)).width(), 5);
+    EXPECT_EQ(c.takeSpare(QSize(4, 10)).width(), 4);
+    EXPECT_TRUE(c.takeSpare(QSize(4, 10)).isNull()) << "the shared picture is no spare";
+    EXPECT_TRUE(c.takeSpare(QSize(5, 10)).isNull()) << "a spare is handed out once";
+    c.setImage(1, sized(6));
+    c.clear();
+    c.dropSpares();
+    EXPECT_TRUE(c.takeSpare(QSize(6, 10)).isNull());
+}

@@ -7,7 +7,9 @@
 #include "TImgListView.h"
 #include "Unit11.h"
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QTest>
@@ -67,6 +69,51 @@ protected:
         QTest::mouseClick(frame->Grid1->viewport(), Qt::LeftButton, {}, r.center());
     }
 };
+
+namespace {
+QAction* entry(QMenu* menu, const char* text)
+{
+    for (QAction* a : menu->actions())
+        if (a->text() == QString::fromUtf8(text))
+            return a;
+    ADD_FAILURE() << "no menu entry " << text;
+    return nullptr;
+}
+} // namespace
+
+TEST_F(PhotoBrowserTest, RightClickMenuOpensShowsAddsAndRefreshes)
+{
+    const QString dir = mixedFolder();
+    select({dir + "b.bmp"});
+    const QPoint at = list().visualRect(list().model()->index(rowOf(dir + "a.jpg"), 0)).center();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, list().viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(list().viewport(), &click);
+    auto* shown = list().findChild<QMenu*>("ImgListMenu");
+    ASSERT_TRUE(shown && shown->isVisible());
+    shown->close();
+    EXPECT_TRUE(list().isItemSelected(rowOf(dir + "a.jpg")));
+    EXPECT_EQ(list().selectedCount(), 1) << "the right-clicked photo alone is selected";
+
+    std::unique_ptr<QMenu> onPhoto(list().contextMenu(rowOf(dir + "a.jpg")));
+    entry(onPhoto.get(), "フォルダを開く")->trigger();
+    EXPECT_EQ(fakePlatform.openedUrls.value(0), QUrl::fromLocalFile(list().currentPath()).toString());
+    entry(onPhoto.get(), "写真追加")->trigger();
+    EXPECT_EQ(form->state.pool.size(), 1);
+
+    writeSolidBmp(dir + "c.bmp", 8, 8, qRgb(255, 0, 0));
+    list().clearSelection();
+    std::unique_ptr<QMenu> onEmpty(list().contextMenu(-1));
+    EXPECT_FALSE(entry(onEmpty.get(), "開く")->isEnabled());
+    EXPECT_FALSE(entry(onEmpty.get(), "写真追加")->isEnabled()) << "no photo selected";
+    entry(onEmpty.get(), "最新の情報に更新")->trigger();
+    EXPECT_GE(rowOf(dir + "c.bmp"), 0);
+
+    std::unique_ptr<QMenu> onFolder(list().contextMenu(rowOf(dir + "dir")));
+    entry(onFolder.get(), "フォルダを開く")->trigger();
+    EXPECT_EQ(fakePlatform.openedUrls.value(1), QUrl::fromLocalFile(QFileInfo(dir + "dir").canonicalFilePath()).toString());
+    entry(onFolder.get(), "開く")->trigger();
+    EXPECT_EQ(list().currentPath(), QFileInfo(dir + "dir").canonicalFilePath());
+}
 
 TEST_F(PhotoBrowserTest, AddsTheSelectedPhotosInOrderAndDeselectsTheRest)
 {
