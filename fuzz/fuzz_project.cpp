@@ -1,6 +1,5 @@
 // Project files: the structure walk and a real unpack, both through the file operations of a
 // tree kept in memory, so that no input touches the disk.
-#include "FuzzSupport.h"
 #include "MemoryFileOps.h"
 #include "ProjectFile.h"
 #include <QFile>
@@ -12,9 +11,9 @@ namespace {
 const std::string kBook = "/book.qvb";
 const std::string kWork = "/work/";
 
-qv::fuzz::MemoryFileOps& files()
+qv::test::MemoryFileOps& files()
 {
-    static qv::fuzz::MemoryFileOps ops;
+    static qv::test::MemoryFileOps ops;
     return ops;
 }
 

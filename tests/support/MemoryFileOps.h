@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-namespace qv::fuzz {
+namespace qv::test {
 
 class MemoryFileOps : public ProjectFileOps {
 public:
@@ -52,4 +52,4 @@ private:
     bool hasChildren(const std::string& path) const;
 };
 
-} // namespace qv::fuzz
+} // namespace qv::test

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 
-namespace qv::fuzz {
+namespace qv::test {
 
 void MemoryFileOps::reset()
 {
@@ -240,4 +240,4 @@ int MemoryFileOps::rename(const char* from, const char* to, bool mayReplace)
     return renameat(AT_FDCWD, from, AT_FDCWD, to);
 }
 
-} // namespace qv::fuzz
+} // namespace qv::test
