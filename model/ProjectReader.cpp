@@ -1,6 +1,7 @@
 // Unpacking a project file into a work folder, and listing one without unpacking.
 #include "ProjectFormat.h"
 #include <QFile>
+#include <QSet>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -53,6 +54,7 @@ public:
     bool enterFolder(const QString& folder, QString* reason) override
     {
         closeFolder();
+        folderName = folder;
         const QByteArray name = QFile::encodeName(folder);
         struct stat st {};
         if (ops.fstatat(rootFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
@@ -77,9 +79,9 @@ public:
     {
         if (e.size == 0)
             return true; // the file did not exist when the book was saved
-        static const char* const scratch = ".qvb-unpack.part";
-        ops.unlinkat(folderFd, scratch, 0);
-        const int fd = ops.openat(folderFd, scratch, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const QByteArray scratch = scratchName();
+        ops.unlinkat(folderFd, scratch.constData(), 0); // left by an unpack that broke off
+        const int fd = ops.openat(folderFd, scratch.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0) {
             *reason = errnoText();
             return false;
@@ -92,11 +94,13 @@ public:
         if (writeFailed)
             *reason = errnoText();
         const bool closed = ops.close(fd) == 0;
-        if (copied && closed && ops.renameat(folderFd, scratch, folderFd, QFile::encodeName(e.name).constData()) == 0)
+        if (copied && closed && ops.renameat(folderFd, scratch.constData(), folderFd, QFile::encodeName(e.name).constData()) == 0) {
+            unpacked.insert(folderName + '/' + e.name);
             return true;
+        }
         if (reason->isEmpty())
             *reason = copied ? errnoText() : QStringLiteral("read error");
-        ops.unlinkat(folderFd, scratch, 0);
+        ops.unlinkat(folderFd, scratch.constData(), 0);
         return false;
     }
 
@@ -104,6 +108,18 @@ private:
     ProjectFileOps& ops = projectFileOps();
     int rootFd = -1;
     int folderFd = -1;
+    QString folderName;     // the folder entries go to now
+    QSet<QString> unpacked; // "folder/name" of every file this unpack wrote
+
+    /// A scratch name that no file this unpack wrote into the folder has: a stored file may
+    /// carry the usual scratch name itself and must not be removed as a leftover.
+    QByteArray scratchName() const
+    {
+        QByteArray name = ".qvb-unpack.part";
+        for (int n = 1; unpacked.contains(folderName + '/' + QString::fromLatin1(name)); ++n)
+            name = ".qvb-unpack." + QByteArray::number(n) + ".part";
+        return name;
+    }
 
     void closeFolder()
     {

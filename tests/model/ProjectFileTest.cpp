@@ -361,6 +361,21 @@ TEST(ProjectFile, ThumbCutShortStillCountsAsRead)
     }
 }
 
+TEST(ProjectFile, AStoredFileNamedLikeTheUnpackScratchSurvives)
+{
+    const QString w = base() + "w/", file = base() + "book.qvb";
+    QByteArray page0, thumbs;
+    putEntry(page0, "qor.dat", {});
+    putEntry(thumbs, ".qvb-unpack.part", "first");
+    putEntry(thumbs, ".qvb-unpack.1.part", "second");
+    putEntry(thumbs, "cache.db", "third");
+    writeFile(file, handMadeBook(page0, {}, 0, thumbs, 3));
+    ASSERT_EQ(readProjectFile(file, w).code, kReadOk);
+    EXPECT_EQ(listing(w + "thumb"), (QStringList{".qvb-unpack.1.part", ".qvb-unpack.part", "cache.db"}));
+    EXPECT_EQ(readBytes(w + "thumb/.qvb-unpack.part"), "first");
+    EXPECT_EQ(readBytes(w + "thumb/.qvb-unpack.1.part"), "second");
+}
+
 TEST(ProjectFile, EntryNamesThatLeaveTheirFolderAreRefused)
 {
     const QString w = base() + "w/", file = base() + "evil.qvb";
