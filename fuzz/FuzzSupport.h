@@ -1,7 +1,6 @@
 #pragma once
 // Helpers shared by the fuzz targets.
 #include <QByteArray>
-#include <QString>
 #include <cstddef>
 #include <cstdint>
 
@@ -12,10 +11,11 @@ inline QByteArray bytesOf(const uint8_t* data, size_t size)
     return QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
 }
 
-/// @brief A private scratch folder for this fuzzing process (created once, with a trailing '/').
-const QString& scratchDir();
+/// Picture memory a fuzz target may take: 1 megapixel at 4 bytes. A header claiming a huge
+/// picture is refused at once instead of costing a large allocation on every input.
+constexpr qint64 kFuzzPictureBytes = 4LL << 20;
 
-/// @brief Writes the input to a file in the scratch folder and returns its path.
-QString writeInput(const uint8_t* data, size_t size);
+/// @brief Lowers the picture budget to kFuzzPictureBytes (call from LLVMFuzzerInitialize).
+void limitPictures();
 
 } // namespace qv::fuzz

@@ -29,37 +29,29 @@ ThumbResult fitted(TBigBitmap& bitmap, int box)
     return {ThumbOutcome::Ready, image};
 }
 
-ThumbResult jpegThumbnail(const QString& path, int box)
+ThumbResult jpegThumbnail(const QByteArray& bytes, int box)
 {
-    const JpegHeader h = readJpegHeaderFile(path);
+    const JpegHeader h = readJpegHeader(bytes);
     if (!h.error.isEmpty() || h.width <= 0 || h.height <= 0)
-        return failure(path);
+        return broken();
     const int scale = thumbScaleFor(h.width, h.height, box);
     const qint64 w = (h.width + scale - 1) / scale, hh = (h.height + scale - 1) / scale;
     if (w * hh > kMaxThumbSourcePixels)
         return broken();
-    ImageLoadResult r = decodeJpegFile(path, scale, 24);
-    if (!r.ok())
-        return failure(path);
+    ImageLoadResult r = decodeJpeg(bytes, scale, 24);
     // The orientation block sits at the front of the file; a thumbnail turns only its own pixels.
-    if (!applyExifOrientation(r.bitmap, readExifOrientationFile(path)))
+    if (!r.ok() || !applyExifOrientation(r.bitmap, readExifOrientation(bytes)))
         return broken();
     return fitted(r.bitmap, box);
 }
 
-ThumbResult bmpThumbnail(const QString& path, int box)
+ThumbResult bmpThumbnail(const QByteArray& bytes, int box)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return failure(path);
     int w = 0, h = 0;
-    if (!readBmpHeaderSize(f.read(26), &w, &h) || qint64(w) * h > kMaxThumbSourcePixels)
+    if (!readBmpHeaderSize(bytes.left(26), &w, &h) || qint64(w) * h > kMaxThumbSourcePixels)
         return broken();
-    f.close();
-    ImageLoadResult r = readBmpFile(path);
-    if (!r.ok())
-        return failure(path);
-    return fitted(r.bitmap, box);
+    ImageLoadResult r = decodeBmp(bytes);
+    return r.ok() ? fitted(r.bitmap, box) : broken();
 }
 
 } // namespace
@@ -90,9 +82,25 @@ bool readBmpHeaderSize(const QByteArray& head, int* width, int* height)
     return *width > 0 && *height > 0;
 }
 
+ThumbResult thumbnailOfBytes(const QByteArray& bytes, bool jpeg, int box)
+{
+    return jpeg ? jpegThumbnail(bytes, box) : bmpThumbnail(bytes, box);
+}
+
 ThumbResult makeThumbnail(const QString& path, bool jpeg, int box)
 {
-    return jpeg ? jpegThumbnail(path, box) : bmpThumbnail(path, box);
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return failure(path);
+    const qint64 size = f.size();
+    if (size > std::numeric_limits<qint32>::max())
+        return broken();
+    // Mapped where possible: the decoders read the bytes in place, and a BMP header that
+    // claims too many pixels is refused before the rest is touched.
+    if (uchar* mapped = size > 0 ? f.map(0, size) : nullptr)
+        return thumbnailOfBytes(QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), size), jpeg, box);
+    const QByteArray bytes = f.readAll();
+    return bytes.size() == size ? thumbnailOfBytes(bytes, jpeg, box) : failure(path);
 }
 
 ThumbResult cachedThumbnail(const QByteArray& cached, const QString& path, bool jpeg, int box, bool store)

@@ -34,6 +34,8 @@ bool readBmpHeaderSize(const QByteArray& head, int* width, int* height);
 
 /// @brief Thumbnail of a JPEG (`jpeg` true) or BMP file fitting box x box pixels.
 ThumbResult makeThumbnail(const QString& path, bool jpeg, int box);
+/// @brief The same from the file's bytes: Ready, or Broken when they make no thumbnail.
+ThumbResult thumbnailOfBytes(const QByteArray& bytes, bool jpeg, int box);
 /// @brief The thumbnail from bytes of the disk cache when they decode, else from the file; when
 /// made from the file and `store` is set, its JPEG bytes for the cache come with it.
 ThumbResult cachedThumbnail(const QByteArray& cached, const QString& path, bool jpeg, int box, bool store);

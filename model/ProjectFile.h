@@ -6,6 +6,7 @@
 #include <QVector>
 #include <array>
 #include <cstdint>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace qv {
@@ -50,18 +51,27 @@ ProjectReadResult readProjectFile(const QString& path, const QString& workRoot);
 /// @brief Walks a whole project file without writing anything; entries in file order.
 ProjectReadResult listProjectFile(const QString& path, QVector<ProjectEntry>* entries);
 
-/// The file operations of a save that fail on real disks (full, removed, failing flush).
-/// Tests install a replacement that fails one of them half-way.
+/// The file operations of saving, reading and unpacking a project file: those that fail on
+/// real disks (full, removed, failing flush), and those that reach the disk at all. Tests
+/// install a replacement that fails one of them half-way, or one that keeps every file in
+/// memory. Each call behaves like the POSIX call of its name.
 class ProjectFileOps {
 public:
     virtual ~ProjectFileOps() = default;
-    /// Like POSIX write(2).
     virtual ssize_t write(int fd, const void* data, size_t size);
-    /// Like POSIX fsync(2).
     virtual int fsync(int fd);
-    /// Like POSIX rename(2), except that without mayReplace an existing file at to is never
+    /// Like rename(2), except that without mayReplace an existing file at to is never
     /// replaced: the call fails with EEXIST.
     virtual int rename(const char* from, const char* to, bool mayReplace);
+
+    virtual int openat(int dirFd, const char* path, int flags, mode_t mode = 0);
+    virtual int close(int fd);
+    virtual ssize_t read(int fd, void* data, size_t size);
+    virtual off_t lseek(int fd, off_t offset, int whence);
+    virtual int fstatat(int dirFd, const char* path, struct stat* st, int flags);
+    virtual int mkdirat(int dirFd, const char* path, mode_t mode);
+    virtual int unlinkat(int dirFd, const char* path, int flags);
+    virtual int renameat(int fromDir, const char* from, int toDir, const char* to);
 };
 
 /// @brief The operations in use; the real ones unless a test installed others.

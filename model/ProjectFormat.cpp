@@ -96,19 +96,19 @@ quint64 StreamHash::result() const
 
 // --- ProjectInput ---
 
-ProjectInput::ProjectInput() : buffer(size_t(kBufferBytes)) {}
+ProjectInput::ProjectInput() : ops(projectFileOps()) {}
 
 ProjectInput::~ProjectInput()
 {
     if (fd >= 0)
-        ::close(fd);
+        ops.close(fd);
 }
 
 bool ProjectInput::open(const QString& path, QString* reason)
 {
-    fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    fd = ops.openat(AT_FDCWD, QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0) {
+    if (fd < 0 || ops.fstatat(fd, "", &st, AT_EMPTY_PATH) != 0) {
         *reason = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
@@ -117,6 +117,8 @@ bool ProjectInput::open(const QString& path, QString* reason)
         return false;
     }
     fileSize = st.st_size;
+    // A small file needs no buffer larger than itself.
+    buffer.resize(size_t(std::clamp<qint64>(fileSize, 4096, kBufferBytes)));
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return true;
 }
@@ -128,7 +130,7 @@ bool ProjectInput::fill()
     if (fd < 0)
         return false;
     for (;;) {
-        const ssize_t r = ::read(fd, buffer.data(), buffer.size());
+        const ssize_t r = ops.read(fd, buffer.data(), buffer.size());
         if (r < 0 && errno == EINTR)
             continue;
         if (r < 0)
@@ -187,7 +189,7 @@ bool ProjectInput::skip(qint64 size)
     if (size > remaining())
         return false;
     const qint64 target = pos + size;
-    if (::lseek(fd, off_t(target), SEEK_SET) < 0) {
+    if (ops.lseek(fd, off_t(target), SEEK_SET) < 0) {
         ioError = true;
         return false;
     }

@@ -66,6 +66,7 @@ public:
     bool ioFailed() const { return ioError; }
 
 private:
+    ProjectFileOps& ops;
     int fd = -1;
     qint64 fileSize = 0;
     qint64 pos = 0;

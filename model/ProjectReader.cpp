@@ -1,7 +1,7 @@
 // Unpacking a project file into a work folder, and listing one without unpacking.
 #include "ProjectFormat.h"
-#include <QDir>
 #include <QFile>
+#include <QSet>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,10 +16,10 @@ using project::ProjectInput;
 QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
 /// Every byte of size written, retrying short writes.
-bool writeAll(int fd, const char* data, qint64 size)
+bool writeAll(ProjectFileOps& ops, int fd, const char* data, qint64 size)
 {
     while (size > 0) {
-        const ssize_t w = ::write(fd, data, size_t(size));
+        const ssize_t w = ops.write(fd, data, size_t(size));
         if (w < 0 && errno == EINTR)
             continue;
         if (w <= 0)
@@ -39,13 +39,13 @@ public:
     {
         closeFolder();
         if (rootFd >= 0)
-            ::close(rootFd);
+            ops.close(rootFd);
     }
 
     bool open(const QString& root, QString* reason)
     {
-        QDir().mkpath(root);
-        rootFd = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        makePath(QFile::encodeName(root));
+        rootFd = ops.openat(AT_FDCWD, QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (rootFd < 0)
             *reason = QStringLiteral("%1: %2").arg(root, errnoText());
         return rootFd >= 0;
@@ -54,15 +54,16 @@ public:
     bool enterFolder(const QString& folder, QString* reason) override
     {
         closeFolder();
+        folderName = folder;
         const QByteArray name = QFile::encodeName(folder);
         struct stat st {};
-        if (::fstatat(rootFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
-            ::unlinkat(rootFd, name.constData(), 0); // a file or link in the folder's place
-        if (::mkdirat(rootFd, name.constData(), 0777) != 0 && errno != EEXIST) {
+        if (ops.fstatat(rootFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+            ops.unlinkat(rootFd, name.constData(), 0); // a file or link in the folder's place
+        if (ops.mkdirat(rootFd, name.constData(), 0777) != 0 && errno != EEXIST) {
             *reason = errnoText();
             return false;
         }
-        folderFd = ::openat(rootFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        folderFd = ops.openat(rootFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (folderFd < 0)
             *reason = errnoText();
         return folderFd >= 0;
@@ -71,45 +72,68 @@ public:
     void leavePageFolder(const QString& folder) override
     {
         closeFolder();
-        ::unlinkat(rootFd, QFile::encodeName(folder).constData(), AT_REMOVEDIR); // only when empty
+        ops.unlinkat(rootFd, QFile::encodeName(folder).constData(), AT_REMOVEDIR); // only when empty
     }
 
     bool entry(const ProjectEntry& e, ProjectInput& in, QString* reason) override
     {
         if (e.size == 0)
             return true; // the file did not exist when the book was saved
-        static const char* const scratch = ".qvb-unpack.part";
-        ::unlinkat(folderFd, scratch, 0);
-        const int fd = ::openat(folderFd, scratch, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const QByteArray scratch = scratchName();
+        ops.unlinkat(folderFd, scratch.constData(), 0); // left by an unpack that broke off
+        const int fd = ops.openat(folderFd, scratch.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0) {
             *reason = errnoText();
             return false;
         }
         bool writeFailed = false;
         const bool copied = in.stream(e.size, [&](const char* data, qint64 n) {
-            writeFailed = !writeAll(fd, data, n);
+            writeFailed = !writeAll(ops, fd, data, n);
             return !writeFailed;
         });
         if (writeFailed)
             *reason = errnoText();
-        const bool closed = ::close(fd) == 0;
-        if (copied && closed && ::renameat(folderFd, scratch, folderFd, QFile::encodeName(e.name).constData()) == 0)
+        const bool closed = ops.close(fd) == 0;
+        if (copied && closed && ops.renameat(folderFd, scratch.constData(), folderFd, QFile::encodeName(e.name).constData()) == 0) {
+            unpacked.insert(folderName + '/' + e.name);
             return true;
+        }
         if (reason->isEmpty())
             *reason = copied ? errnoText() : QStringLiteral("read error");
-        ::unlinkat(folderFd, scratch, 0);
+        ops.unlinkat(folderFd, scratch.constData(), 0);
         return false;
     }
 
 private:
+    ProjectFileOps& ops = projectFileOps();
     int rootFd = -1;
     int folderFd = -1;
+    QString folderName;     // the folder entries go to now
+    QSet<QString> unpacked; // "folder/name" of every file this unpack wrote
+
+    /// A scratch name that no file this unpack wrote into the folder has: a stored file may
+    /// carry the usual scratch name itself and must not be removed as a leftover.
+    QByteArray scratchName() const
+    {
+        QByteArray name = ".qvb-unpack.part";
+        for (int n = 1; unpacked.contains(folderName + '/' + QString::fromLatin1(name)); ++n)
+            name = ".qvb-unpack." + QByteArray::number(n) + ".part";
+        return name;
+    }
 
     void closeFolder()
     {
         if (folderFd >= 0)
-            ::close(folderFd);
+            ops.close(folderFd);
         folderFd = -1;
+    }
+
+    /// Creates the folder and the folders above it that are missing.
+    void makePath(const QByteArray& path)
+    {
+        for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1))
+            ops.mkdirat(AT_FDCWD, path.left(slash).constData(), 0777);
+        ops.mkdirat(AT_FDCWD, path.constData(), 0777);
     }
 };
 

@@ -39,6 +39,18 @@ int ProjectFileOps::rename(const char* from, const char* to, bool mayReplace)
     return ::rename(from, to);
 }
 
+int ProjectFileOps::openat(int dirFd, const char* path, int flags, mode_t mode) { return ::openat(dirFd, path, flags, mode); }
+int ProjectFileOps::close(int fd) { return ::close(fd); }
+ssize_t ProjectFileOps::read(int fd, void* data, size_t size) { return ::read(fd, data, size); }
+off_t ProjectFileOps::lseek(int fd, off_t offset, int whence) { return ::lseek(fd, offset, whence); }
+int ProjectFileOps::fstatat(int dirFd, const char* path, struct stat* st, int flags) { return ::fstatat(dirFd, path, st, flags); }
+int ProjectFileOps::mkdirat(int dirFd, const char* path, mode_t mode) { return ::mkdirat(dirFd, path, mode); }
+int ProjectFileOps::unlinkat(int dirFd, const char* path, int flags) { return ::unlinkat(dirFd, path, flags); }
+int ProjectFileOps::renameat(int fromDir, const char* from, int toDir, const char* to)
+{
+    return ::renameat(fromDir, from, toDir, to);
+}
+
 namespace {
 ProjectFileOps realOps;
 ProjectFileOps* currentOps = nullptr;

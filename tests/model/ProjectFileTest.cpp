@@ -1,4 +1,5 @@
 // The project file: byte layout, counts, round trip, hostile input, and saves that fail.
+#include "MemoryFileOps.h"
 #include "ProjectBook.h"
 #include "ProjectFile.h"
 #include "WorkFolder.h"
@@ -101,6 +102,35 @@ TEST(ProjectFile, SaveThenLoadGivesTheSameFolder)
     QVector<ProjectEntry> listed;
     ASSERT_EQ(listProjectFile(book, &listed).code, kReadOk);
     EXPECT_EQ(listed, saved.entries);
+}
+
+TEST(ProjectFile, ReadsAndUnpacksThroughTheFileOperationsAlone)
+{
+    const QString a = base() + "a", book = base() + "book.qvb";
+    makeBook(a);
+    const ProjectSaveResult saved = saveBook(a, book);
+    ASSERT_EQ(saved.outcome, SaveOutcome::Saved) << saved.reason.toStdString();
+
+    MemoryFileOps memory; // nothing below /qv-memory exists on disk
+    memory.addFolder("/qv-memory");
+    memory.addFile("/qv-memory/book.qvb", readBytes(book));
+    setProjectFileOps(&memory);
+    QVector<ProjectEntry> listed;
+    const int listCode = listProjectFile("/qv-memory/book.qvb", &listed).code;
+    const ProjectReadResult read = readProjectFile("/qv-memory/book.qvb", "/qv-memory/work/deep");
+    setProjectFileOps(nullptr);
+
+    EXPECT_EQ(listCode, kReadOk);
+    EXPECT_EQ(listed, saved.entries);
+    ASSERT_EQ(read.code, kReadOk) << read.reason.toStdString();
+    QMap<QString, QByteArray> unpacked;
+    const std::string work = "/qv-memory/work/deep/";
+    for (const auto& [path, node] : memory.tree())
+        if (!node.folder && path.rfind(work, 0) == 0)
+            unpacked[QString::fromStdString(path.substr(work.size()))] = node.data;
+    EXPECT_TRUE(unpacked == bookFiles(a));
+    EXPECT_EQ(memory.openCount(), 0);
+    EXPECT_FALSE(QFileInfo::exists("/qv-memory"));
 }
 
 TEST(ProjectFile, ByteLayoutOfASmallBook)
@@ -329,6 +359,21 @@ TEST(ProjectFile, ThumbCutShortStillCountsAsRead)
         EXPECT_TRUE(got == expected) << c.what;
         EXPECT_EQ(listing(b + "thumb"), c.thumbs) << c.what; // no half-written file
     }
+}
+
+TEST(ProjectFile, AStoredFileNamedLikeTheUnpackScratchSurvives)
+{
+    const QString w = base() + "w/", file = base() + "book.qvb";
+    QByteArray page0, thumbs;
+    putEntry(page0, "qor.dat", {});
+    putEntry(thumbs, ".qvb-unpack.part", "first");
+    putEntry(thumbs, ".qvb-unpack.1.part", "second");
+    putEntry(thumbs, "cache.db", "third");
+    writeFile(file, handMadeBook(page0, {}, 0, thumbs, 3));
+    ASSERT_EQ(readProjectFile(file, w).code, kReadOk);
+    EXPECT_EQ(listing(w + "thumb"), (QStringList{".qvb-unpack.1.part", ".qvb-unpack.part", "cache.db"}));
+    EXPECT_EQ(readBytes(w + "thumb/.qvb-unpack.part"), "first");
+    EXPECT_EQ(readBytes(w + "thumb/.qvb-unpack.1.part"), "second");
 }
 
 TEST(ProjectFile, EntryNamesThatLeaveTheirFolderAreRefused)
