@@ -112,8 +112,9 @@ void TForm1::ChangeMenu(int mode)
             setEnabled(true);
             state.busy.hourglass(false);
         });
+        // Both ways in (the print step button, the book-type conversion) have just written
+        // the page being edited to its folder, where printing reads it.
         state.print.prepareSettings();
-        Form2->PbfSave(-1);
         if (!state.print.printerChosen()) {
             state.print.setAutoPaper(false);
             state.print.PrintStart();

@@ -30,6 +30,17 @@ protected:
     }
     void clickStep(const char* label) { QTest::mouseClick(find<QLabel>(label), Qt::LeftButton); }
     int mode() const { return form->Form2->menuMode; }
+    /// Palm in design, on page folder 3 with one text at x = 370, not yet written.
+    TForm2& designWithTextOnPage3()
+    {
+        open();
+        clickStep("LabelH3");
+        TForm2& d = *form->Form2;
+        d.switchPage(3);
+        d.addText(0, 0, QStringLiteral("夏"));
+        d.items[1].centerX = 370;
+        return d;
+    }
     static bool samePicture(const QLabel* image, const QPixmap& p) { return image->pixmap().toImage() == p.toImage(); }
 };
 
@@ -92,12 +103,7 @@ TEST_F(Modes, StepButtonsSwitchAndTheCurrentOneIgnoresTheMouse)
 
 TEST_F(Modes, ConversionScalesEveryPageAndBack)
 {
-    open();
-    clickStep("LabelH3");
-    TForm2& d = *form->Form2;
-    d.switchPage(3);
-    d.addText(0, 0, QStringLiteral("夏"));
-    d.items[1].centerX = 370;
+    TForm2& d = designWithTextOnPage3();
     d.PbfSave(-1);
     for (const auto& [type, x] : {std::pair{"Cedar", 500}, std::pair{"Palm", 370}}) {
         form->cmbVersion->setCurrentText(type);
@@ -111,12 +117,7 @@ TEST_F(Modes, ConversionScalesEveryPageAndBack)
 
 TEST_F(Modes, APageThatCannotBeWrittenStopsConversionAndPrinting)
 {
-    open();
-    clickStep("LabelH3");
-    TForm2& d = *form->Form2;
-    d.switchPage(3);
-    d.addText(0, 0, QStringLiteral("夏"));
-    d.items[1].centerX = 370;
+    TForm2& d = designWithTextOnPage3();
     ASSERT_TRUE(QDir().mkpath(work() + "3/qor.dat.new/blocked"));   // the page's file cannot be put aside
     form->cmbVersion->setCurrentText("Cedar");
     form->cmbVersionCloseUp();
