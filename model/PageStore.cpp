@@ -97,7 +97,7 @@ bool replaceBy(const QString& staged, const QString& path)
 /// leaves the previous page whole instead of new pictures under an old item file.
 class StagedPage {
 public:
-    explicit StagedPage(SlotFileLedger& ledger) : ledger(ledger) {}
+    StagedPage(SlotFileLedger& ledger, FileReaper& reaper) : ledger(ledger), reaper(reaper) {}
     ~StagedPage()
     {
         for (const Staged& s : files)
@@ -134,6 +134,7 @@ public:
         bool ok = true;
         for (const Staged& s : files) {
             ledger.forgetFile(s.path);
+            reaper.keepAside(s.path);
             if (!replaceBy(stagedName(s.path), s.path)) {
                 ok = false;
                 continue;
@@ -151,6 +152,7 @@ private:
         TBigBitmap bitmap; // null for the item file
     };
     SlotFileLedger& ledger;
+    FileReaper& reaper;
     QVector<Staged> files;
 };
 
@@ -169,7 +171,7 @@ bool TForm2::PbfSave(int level)
     const QString folder = pageFolderFor(workFolder, level, currentPage);
     if (folder.isEmpty() || !QDir().mkpath(folder))
         return false;
-    StagedPage page(slotFiles);
+    StagedPage page(slotFiles, discards);
     if ((level != 1 && !stageSlots(folder, page)) || !page.addItemFile(folder + kItemFileName, items)
         || !page.commit())
         return false;
@@ -335,6 +337,7 @@ bool TForm2::saveData()
 
 void TForm2::deleteTmpFolder()
 {
+    discards.drain();
     deleteTree(workFolder.root());
     slotFiles.clear();
 }
@@ -350,6 +353,7 @@ void TForm2::ListFilesDeleteWork(const QString& subPath)
 {
     const QString root = QDir::cleanPath(workFolder.root());
     const QString target = QDir::cleanPath(root + QLatin1Char('/') + subPath);
+    discards.drain();
     if (target != root && !target.startsWith(root + QLatin1Char('/')))
         return; // a path leaving the work folder is never emptied
     deleteTree(target, false);

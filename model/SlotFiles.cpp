@@ -96,7 +96,12 @@ bool writeSlotBitmap(const TBigBitmap& bitmap, const QString& path)
         return false;
     auto rowAt = [&](int y) { return const_cast<void*>(static_cast<const void*>(img.constScanLine(y))); };
     auto write = [](int fd, const iovec* io, int n, off_t at) { return ::pwritev(fd, io, n, at); };
-    return transferRows(f.handle(), bitmap.height(), rowBytes, write, rowAt) && f.commit();
+    if (!transferRows(f.handle(), bitmap.height(), rowBytes, write, rowAt))
+        return false;
+    // Start the write-out now, on this thread: the rename that puts the file in place would
+    // otherwise start it, on the thread that renames and one file after another.
+    ::sync_file_range(f.handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+    return f.commit();
 }
 
 } // namespace qv

@@ -45,6 +45,7 @@ TForm2::TForm2(TMainState& mainState, const QString& baseDirectory)
     useMMX = processorHasSimd();
     main.useMMX = useMMX;
     main.restorePending = true;
+    deleteTree(workFolder.discardFolder()); // links a killed run left there
     setQorType();
     placeholder = makePlaceholder();
     textWidthPx = mainFontWidth;

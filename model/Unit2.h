@@ -1,6 +1,7 @@
 #pragma once
 // TForm2: the book being edited. Book type and page geometry, the item list of the current
 // page and its operations, and the page store with its one-level undo. It shows no window.
+#include "FileReaper.h"
 #include "MainState.h"
 #include "ProjectFile.h"
 #include "QorDef.h"
@@ -165,6 +166,7 @@ private:
     TMainState& main;
     WorkFolder workFolder;
     SlotFileLedger slotFiles; // lets a page write skip slot files that already hold the picture
+    FileReaper discards{workFolder.discardFolder()}; // frees replaced page files off this thread
 
     int32_t pagePlacementWidth() const;
     void placeNewImage(TItemStatus& item, int x, int y, int w, int h);

@@ -19,6 +19,7 @@ QString WorkFolder::undoPageFolder(int page) const
 {
     return undoFolder() + QString::number(page) + QLatin1Char('/');
 }
+QString WorkFolder::discardFolder() const { return rootPath + QStringLiteral("discard/"); }
 QString WorkFolder::imgFolder() const { return rootPath + QStringLiteral("img/"); }
 QString WorkFolder::thumbFolder() const { return rootPath + QStringLiteral("thumb/"); }
 QString WorkFolder::stdFile() const { return rootPath + kStdFileName; }

@@ -19,6 +19,7 @@ public:
     QString pageFolder(int page) const;                     // W/p/
     QString undoFolder() const;                             // W/undo/
     QString undoPageFolder(int page) const;                 // W/undo/p/
+    QString discardFolder() const;                          // W/discard/ (see FileReaper)
     QString imgFolder() const;                              // W/img/
     QString thumbFolder() const;                            // W/thumb/
     QString stdFile() const;                                // W/qor_std.dat

@@ -652,3 +652,43 @@ TEST_F(PageStore, PageFilesKeepTheirBytes)
     ASSERT_TRUE(doc.PbfSave(-1));
     expectStored(pageDir(4));
 }
+
+TEST_F(PageStore, ReplacedFilesAreFreedByTheReaperAndNothingStaysBehind)
+{
+    const QString dir = doc.work().root() + "reaper/", folder = dir + "aside/";
+    test::writeFile(dir + "single", "one link");
+    test::writeFile(dir + "shared", "two links");
+    ASSERT_EQ(::link(QFile::encodeName(dir + "shared").constData(), QFile::encodeName(dir + "shared2").constData()), 0);
+    QDir().mkpath(dir + "folder");
+    auto links = [](const QString& p) {
+        struct stat sb;
+        return ::stat(QFile::encodeName(p).constData(), &sb) == 0 ? int(sb.st_nlink) : 0;
+    };
+    FileReaper reaper(folder);
+    const std::pair<const char*, bool> cases[] = {
+        {"single", true}, {"shared", false}, {"missing", false}, {"folder", false}};
+    for (const auto& [name, kept] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(reaper.keepAside(dir + name), kept);
+    }
+    reaper.drain();
+    EXPECT_EQ(filesIn(folder), QStringList());
+    EXPECT_EQ(links(dir + "single"), 1);
+    EXPECT_EQ(test::readFile(dir + "single"), "one link");
+
+    // A switch away from a changed page and back: the replaced files are freed, the page and
+    // its snapshot hold the new picture; links left by a killed run go at the next start.
+    doc.currentPage = 3;
+    addPicture(1);
+    ASSERT_TRUE(doc.switchPage(4) && doc.switchPage(3));
+    TBigBitmap changed = st.cache.imageDrawing(1, false);
+    changed.setPixel(0, 0, 0x123456);
+    st.cache.setImage(1, changed);
+    ASSERT_TRUE(doc.switchPage(4) && doc.switchPage(3));
+    doc.deleteUndoFolder(); // leaves the page file its own link only
+    test::writeFile(doc.work().discardFolder() + "left-by-a-killed-run", "x");
+    TForm2 next(st, test::baseDir());
+    EXPECT_FALSE(QFileInfo::exists(doc.work().discardFolder() + "left-by-a-killed-run"));
+    EXPECT_EQ(readBmpFile(pageDir(3) + "1.bmp").bitmap, changed);
+    EXPECT_EQ(links(pageDir(3) + "1.bmp"), 1);
+}
