@@ -83,6 +83,7 @@ struct TMainState {
     int32_t navEntryCount = 17;
     bool modified = false;
     bool restorePending = false;
+    int poolWriteFailures = 0;   // imports that failed writing their files (a full disk)
     int32_t originX = 0;         // pixel position of spread (0, 0) on the editor canvas
     int32_t originY = 0;
     bool useMMX = false;         // SIMD resize available (chosen once at start)

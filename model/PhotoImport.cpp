@@ -53,6 +53,7 @@ bool dropNewEntry(TMainState& main, const QString& img, int n, const QString& so
     main.pool.resize(n);
     main.window.refreshPhotoStrip();
     main.busy.hide();
+    ++main.poolWriteFailures;
     dialogs().showmess(message);
     return false;
 }

@@ -104,6 +104,7 @@ PoolAddOutcome addPhotosToPool(TForm2& doc, const QVector<BrowserEntry>& entries
             break;
         }
         st.modified = true;
+        const int writeFailures = st.poolWriteFailures;
         bool added;
         if (prefetch.has(i)) {
             st.busy.show(); // while the photo is still being decoded
@@ -114,6 +115,10 @@ PoolAddOutcome addPhotosToPool(TForm2& doc, const QVector<BrowserEntry>& entries
         if (added) {
             ++out.added;
             st.window.setPoolGridRows(poolGridRows(int(st.pool.size())));
+        }
+        if (st.poolWriteFailures != writeFailures) {
+            out.writeFailed = true;
+            break;
         }
     }
     return out;

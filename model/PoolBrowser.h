@@ -28,12 +28,14 @@ struct BrowserEntry {
 
 struct PoolAddOutcome {
     int added = 0;
-    bool poolFull = false; // stopped by the pool limit (the message was shown)
+    bool poolFull = false;    // stopped by the pool limit (the message was shown)
+    bool writeFailed = false; // stopped at a photo whose files could not be written (its message was shown)
 };
 
 /// @brief Adds the selected photos of `entries` in their order: the busy caption counts
 /// "読み込み中...k+1/m" over the m selected entries, a full pool stops with "最大数を超えました"
-/// (what was added stays), and `deselect(i)` is called for every selected entry that is no photo.
+/// (what was added stays), so does the first photo whose files cannot be written (a full disk
+/// would otherwise give the same message for every photo), and `deselect(i)` is called for every selected entry that is no photo.
 PoolAddOutcome addPhotosToPool(TForm2& doc, const QVector<BrowserEntry>& entries,
                                const std::function<void(int)>& deselect);
 

@@ -55,4 +55,28 @@ TEST(ParallelImport, LeavesThePoolAsOneByOneImportsDo)
     EXPECT_EQ(all.shown, one.shown);
 }
 
+TEST(ParallelImport, StopsAtTheFirstPhotoWhoseFilesCannotBeWritten)
+{
+    // A folder under the first copy's name fails its write as a full disk would; the later
+    // photos (one would fit, as a picture) are not tried: one message, nothing added.
+    const QString src = makeFolder("stop");
+    QVector<BrowserEntry> entries;
+    for (const QString& n : {"a.jpg", "b.bmp", "c.jpg"}) {
+        if (n.endsWith("bmp"))
+            writeSolidBmp(src + n, 30, 20, qRgb(1, 2, 3));
+        else
+            copyTo(photoData("Canon_40D.jpg"), src + n);
+        entries.append({src + n, true, true});
+    }
+    ScriptedDialogs dialogs;
+    TMainState st;
+    TForm2 doc(st, baseDir() + "stop-book/");
+    ASSERT_TRUE(QDir().mkpath(poolCopyPath(doc.work().imgFolder(), 0, false) + "/blocked"));
+    const PoolAddOutcome out = addPhotosToPool(doc, entries, [](int) {});
+    EXPECT_TRUE(out.writeFailed && !out.poolFull);
+    EXPECT_EQ(out.added, 0);
+    EXPECT_EQ(st.pool.size(), 0);
+    EXPECT_EQ(dialogs.messages, QStringList{"message: " + kMsgPoolCopyFailed});
+}
+
 } // namespace qv::test
