@@ -54,6 +54,17 @@ MemoryFileOps::Node* MemoryFileOps::find(const std::string& path)
     return n == nodes.end() ? nullptr : &n->second;
 }
 
+MemoryFileOps::Node* MemoryFileOps::existing(int dirFd, const char* path, std::string& resolved)
+{
+    resolved = resolve(dirFd, path);
+    if (resolved.empty())
+        return nullptr;
+    Node* n = find(resolved);
+    if (!n)
+        errno = ENOENT;
+    return n;
+}
+
 MemoryFileOps::Open* MemoryFileOps::openFile(int fd)
 {
     const auto f = fds.find(fd);
@@ -166,13 +177,10 @@ int MemoryFileOps::fsync(int fd)
 
 int MemoryFileOps::fstatat(int dirFd, const char* path, struct stat* st, int)
 {
-    const std::string p = resolve(dirFd, path);
-    const Node* n = p.empty() ? nullptr : find(p);
-    if (!n) {
-        if (!p.empty())
-            errno = ENOENT;
+    std::string p;
+    const Node* n = existing(dirFd, path, p);
+    if (!n)
         return -1;
-    }
     *st = {};
     st->st_mode = n->folder ? (S_IFDIR | 0755) : (S_IFREG | 0644);
     st->st_size = n->data.size();
@@ -196,13 +204,10 @@ int MemoryFileOps::mkdirat(int dirFd, const char* path, mode_t)
 
 int MemoryFileOps::unlinkat(int dirFd, const char* path, int flags)
 {
-    const std::string p = resolve(dirFd, path);
-    const Node* n = p.empty() ? nullptr : find(p);
-    if (!n) {
-        if (!p.empty())
-            errno = ENOENT;
+    std::string p;
+    const Node* n = existing(dirFd, path, p);
+    if (!n)
         return -1;
-    }
     const bool asFolder = flags & AT_REMOVEDIR;
     if (p == "/" || asFolder != n->folder || (asFolder && hasChildren(p))) {
         errno = p == "/" ? EBUSY : !asFolder ? EISDIR : !n->folder ? ENOTDIR : ENOTEMPTY;

@@ -47,6 +47,9 @@ private:
     /// is not an open folder.
     std::string resolve(int dirFd, const char* path) const;
     Node* find(const std::string& path);
+    /// The node at path seen from dirFd (its resolved path in resolved); null with errno set
+    /// (ENOENT when it does not exist).
+    Node* existing(int dirFd, const char* path, std::string& resolved);
     Open* openFile(int fd);
     bool parentIsFolder(const std::string& path);
     bool hasChildren(const std::string& path) const;
