@@ -23,6 +23,8 @@ A trial counts as restored when every check holds, else as lost, with the reason
 usage: crash_trials.py QORVALE QORVALE_TOOL OUTDIR [--trials N] [--seed S] [--session SECONDS]
 Prints one line per trial and a summary (also written as OUTDIR/summary.json)."""
 import argparse, hashlib, json, os, random, shutil, signal, struct, subprocess, sys, tempfile, threading, time
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from runchecks import main_window, start_x_server, wait_for  # noqa: E402
 
 PHOTOS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "photos")
 PHOTO_NAMES = ("Canon_40D.jpg", "DSCN0010.jpg", "DSCN0012.jpg", "fujifilm-dx10.jpg")
@@ -37,29 +39,12 @@ NAVIGATOR = ((780, 60), (780, 200), (780, 250), (780, 300), (760, 350))
 SAVE_LINK_X = 612 + 40
 
 
-def wait_for(cond, timeout=20.0, step=0.1):
-    end = time.time() + timeout
-    while time.time() < end:
-        if cond():
-            return True
-        time.sleep(step)
-    return cond()
-
-
 class Display:
     """An X server on a free display number, with a window manager."""
 
     def __init__(self):
-        for n in range(150 + os.getpid() % 100, 500):
-            if os.path.exists(f"/tmp/.X{n}-lock") or os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                continue
-            self.xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
-                                         stderr=subprocess.DEVNULL)
-            wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{n}") or self.xvfb.poll() is not None, 10)
-            time.sleep(0.3)
-            if self.xvfb.poll() is None:
-                break
-        self.env = dict(os.environ, DISPLAY=f":{n}")
+        self.xvfb, display = start_x_server()
+        self.env = dict(os.environ, DISPLAY=display)
         self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         time.sleep(0.5)
 
@@ -101,17 +86,7 @@ class Session:
         return ok
 
     def find_window(self, timeout=30):
-        def mapped():
-            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Qorvale"], env=self.env,
-                               capture_output=True, text=True)
-            for wid in r.stdout.split():
-                g = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=self.env,
-                                   capture_output=True, text=True).stdout
-                if "WIDTH=829" in g:
-                    self.wid = wid
-            return self.wid is not None or self.prog.poll() is not None
-        wait_for(mapped, timeout)
-        time.sleep(0.5)
+        self.wid = main_window(self.env, self.prog, timeout)
         return self.wid is not None
 
     def click(self, x, y, pause=0.3):

@@ -13,7 +13,7 @@ page's item file holds them.
 usage: editor_run.py QORVALE QORVALE_TOOL OUTDIR [--photos]"""
 import json, os, shutil, subprocess, sys, tempfile, time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from runchecks import check, failures, start_x_server, wait_for  # noqa: E402
+from runchecks import check, failures, main_window, no_window, start_x_server, wait_for  # noqa: E402
 
 BIN, TOOL, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
 PHOTOS = "--photos" in sys.argv[4:]
@@ -91,24 +91,6 @@ class Window:
         w, h = int(parts[1]), int(parts[2])
         data = ppm[pos + 1:]
         return [[tuple(data[(y * w + x) * 3:(y * w + x) * 3 + 3]) for x in range(w)] for y in range(h)]
-
-
-def find_window(env):
-    """The program's main window once it is mapped."""
-    found = []
-    def mapped():
-        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Qorvale$"], env=env,
-                           capture_output=True, text=True)
-        for wid in r.stdout.split():   # the main window, not Qt's 1 x 1 helper windows
-            g = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,
-                               text=True).stdout
-            if "WIDTH=829" in g:
-                found[:] = [wid]
-        return bool(found)
-    if not wait_for(mapped, 90):   # a start on a busy shared machine can take half a minute
-        raise SystemExit("the main window did not appear")
-    time.sleep(0.5)   # let the window manager finish placing it
-    return found[0]
 
 
 def canvas_origin(px):
@@ -247,9 +229,12 @@ def main():
     xvfb, wm, env = start_display()
     env.update(QT_QPA_PLATFORM="xcb", QORVALE_BASE_DIR=base, QORVALE_HEADLESS_DIALOGS="1", QORVALE_PAUSE_SCALE="0",
                XDG_RUNTIME_DIR=base)
-    prog = subprocess.Popen([BIN], env=env, stderr=subprocess.PIPE, text=True)
+    log_path = os.path.join(base, "program.log")   # a file, not a pipe nobody reads while it runs
+    prog = subprocess.Popen([BIN], env=env, stderr=open(log_path, "w"))
     try:
-        wid = find_window(env)
+        wid = main_window(env, prog, 90)   # a start on a busy shared machine can take half a minute
+        if not wid:
+            raise SystemExit(no_window(env, prog, log_path))
         win = Window(env, wid)
         time.sleep(0.5)
         win.shot("1-top-menu")
@@ -264,7 +249,8 @@ def main():
             check(False, "the program ends after quit")
         check(prog.returncode == 0, "the program exits normally")
         check(not os.path.exists(work), "the work folder is gone after quitting")
-        check("終了する前に保存しますか？" in prog.stderr.read(), "quitting asked whether to save")
+        with open(log_path, encoding="utf-8") as log:
+            check("終了する前に保存しますか？" in log.read(), "quitting asked whether to save")
     finally:
         if prog.poll() is None:
             prog.kill()

@@ -24,7 +24,7 @@ BUILD, OUT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 _argv, sys.argv = sys.argv, [sys.argv[0], "", "", OUT]
 import editor_run as er
 sys.argv = _argv
-check, wait_for = er.check, er.wait_for
+check, wait_for, main_window, no_window = er.check, er.wait_for, er.main_window, er.no_window
 
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "photos")
 PHOTOS = ("Canon_40D.jpg", "DSCN0010.jpg", "DSCN0012.jpg", "canon-ixus.jpg", "fujifilm-dx10.jpg")
@@ -83,22 +83,15 @@ class Road:
     # --- the program ---
 
     def start(self, *args):
+        self.log_path = os.path.join(self.base, "program.log")   # a file: a pipe nobody reads could fill
         self.prog = subprocess.Popen([os.path.join(self.prefix, "bin", "qorvale"), *args], env=self.env,
-                                     stderr=subprocess.PIPE, text=True)
-        self.win = er.Window(self.env, self.main_window())
+                                     stderr=open(self.log_path, "w"))
+        wid = main_window(self.env, self.prog)
+        if not wid:
+            raise LookupError(no_window(self.env, self.prog, self.log_path))
+        self.win = er.Window(self.env, wid)
         self.app = ax.application("Qorvale")
         time.sleep(0.5)
-
-    def main_window(self):
-        """The main window once mapped; its caption names the book once one is open."""
-        def look():
-            ids = run("xdotool", "search", "--onlyvisible", "--name", "^Qorvale", env=self.env).stdout.split()
-            return [w for w in ids if "WIDTH=829" in run("xdotool", "getwindowgeometry", "--shell", w, env=self.env).stdout]
-        found = ax.poll(look, 30)
-        if not found:
-            raise LookupError("the main window did not appear")
-        time.sleep(0.5)   # let the window manager finish placing it
-        return found[0]
 
     def caption(self):
         return run("xdotool", "getwindowname", self.win.wid, env=self.env).stdout.strip()

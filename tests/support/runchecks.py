@@ -11,13 +11,13 @@ def check(cond, what):
         failures.append(what)
 
 
-def wait_for(cond, timeout=20.0):
-    """Polls cond every 0.1 s until it holds or the time is up; its last value."""
+def wait_for(cond, timeout=20.0, step=0.1):
+    """Polls cond every step seconds until it holds or the time is up; its last value."""
     end = time.time() + timeout
     while time.time() < end:
         if cond():
             return True
-        time.sleep(0.1)
+        time.sleep(step)
     return cond()
 
 
@@ -33,3 +33,46 @@ def start_x_server(screen="1280x900x24"):
     if not number:
         raise SystemExit("the X server did not start")
     return xvfb, ":" + number
+
+
+def main_window(env, prog, timeout=30.0):
+    """The program's main window once it is mapped (by its caption and width, not Qt's 1 x 1
+    helper windows), or None when the program ended first or the time is up."""
+    found = []
+
+    def mapped():
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Qorvale"], env=env,
+                           capture_output=True, text=True)
+        for wid in r.stdout.split():
+            g = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,
+                               text=True).stdout
+            if "WIDTH=829" in g:
+                found[:] = [wid]
+        return bool(found) or prog.poll() is not None
+
+    start = time.time()
+    wait_for(mapped, timeout)
+    if found:
+        time.sleep(0.5)   # let the window manager finish placing it
+        print(f"     main window mapped after {time.time() - start:.1f} s", flush=True)
+    return found[0] if found else None
+
+
+def no_window(env, prog, log_path):
+    """Why no main window came: the program's state, the windows on the screen and the end of
+    the program's log, for the test's output."""
+    state = f"ended with {prog.returncode}" if prog.poll() is not None else "still running"
+    r = subprocess.run(["xdotool", "search", "--name", "."], env=env, capture_output=True, text=True)
+    shown = []
+    for wid in r.stdout.split()[:20]:
+        name = subprocess.run(["xdotool", "getwindowname", wid], env=env, capture_output=True, text=True).stdout
+        g = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,
+                           text=True).stdout.split()
+        shown.append(f"{name.strip()!r} {' '.join(x for x in g if x.startswith(('WIDTH', 'HEIGHT')))}")
+    try:
+        with open(log_path, errors="replace") as f:
+            log = f.read()[-3000:]
+    except OSError:
+        log = ""
+    return (f"the main window did not appear: the program {state}; windows: {'; '.join(shown) or 'none'}\n"
+            f"--- the program's log ends ---\n{log}")
