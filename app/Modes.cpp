@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QWindow>
 #include <QScopeGuard>
 #include <QTableWidget>
 #include <QToolBar>
@@ -69,16 +70,25 @@ void TForm1::resetStepPictures()
 void TForm1::setWorkingBorder(bool sizeable)
 {
     // The top menu keeps its size; the working steps can be resized and maximised.
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowMaximizeButtonHint, sizeable);
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowMaximizeButtonHint, sizeable);
+    if (flags != windowFlags()) {
+        // QWidget::setWindowFlags would unmap the shown window and map it again. A window
+        // manager still taking the first map can lose the second one and leave the window
+        // unmapped for good, so a shown window gets the new hint on its native window in place.
+        if (QWindow* native = windowHandle()) {
+            overrideWindowFlags(flags);
+            native->setFlags(flags);
+        } else {
+            setWindowFlags(flags);
+        }
+    }
     if (sizeable) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     } else {
         setFixedSize(size());
     }
-    if (visible && !isVisible())
-        show();
 }
 
 void TForm1::ChangeMenu(int mode)

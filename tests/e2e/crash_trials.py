@@ -24,7 +24,7 @@ usage: crash_trials.py QORVALE QORVALE_TOOL OUTDIR [--trials N] [--seed S] [--se
 Prints one line per trial and a summary (also written as OUTDIR/summary.json)."""
 import argparse, hashlib, json, os, random, shutil, signal, struct, subprocess, sys, tempfile, threading, time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from runchecks import main_window, start_x_server, wait_for  # noqa: E402
+from runchecks import main_window, start_display, wait_for  # noqa: E402
 
 PHOTOS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "photos")
 PHOTO_NAMES = ("Canon_40D.jpg", "DSCN0010.jpg", "DSCN0012.jpg", "fujifilm-dx10.jpg")
@@ -43,10 +43,7 @@ class Display:
     """An X server on a free display number, with a window manager."""
 
     def __init__(self):
-        self.xvfb, display = start_x_server()
-        self.env = dict(os.environ, DISPLAY=display)
-        self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(0.5)
+        self.xvfb, self.wm, self.env = start_display()
 
     def close(self):
         self.wm.terminate()

@@ -13,7 +13,7 @@ page's item file holds them.
 usage: editor_run.py QORVALE QORVALE_TOOL OUTDIR [--photos]"""
 import json, os, shutil, subprocess, sys, tempfile, time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from runchecks import check, failures, main_window, no_window, start_x_server, wait_for  # noqa: E402
+from runchecks import check, failures, main_window, no_window, start_display, wait_for  # noqa: E402
 
 BIN, TOOL, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
 PHOTOS = "--photos" in sys.argv[4:]
@@ -21,15 +21,6 @@ DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "p
 GREY = (102, 102, 102)      # the canvas around the page
 BLACK = (0, 0, 0)           # a new shape's fill
 WHITE = (255, 255, 255)
-
-
-def start_display():
-    """A fresh X server and a window manager on it."""
-    xvfb, display = start_x_server()
-    env = dict(os.environ, DISPLAY=display)
-    wm = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    time.sleep(0.5)
-    return xvfb, wm, env
 
 
 class Window:

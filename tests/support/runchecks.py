@@ -76,3 +76,16 @@ def no_window(env, prog, log_path):
         log = ""
     return (f"the main window did not appear: the program {state}; windows: {'; '.join(shown) or 'none'}\n"
             f"--- the program's log ends ---\n{log}")
+
+
+def start_display():
+    """A fresh X server with a window manager that has taken over the screen: a window mapped
+    while the manager still starts up can be missed by it. Returns the two processes and an
+    environment naming the display."""
+    xvfb, display = start_x_server()
+    env = dict(os.environ, DISPLAY=display)
+    wm = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    managed = lambda: "window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env,
+                                                    capture_output=True, text=True).stdout
+    wait_for(managed, 10, 0.05)
+    return xvfb, wm, env
