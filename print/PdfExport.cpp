@@ -3,6 +3,7 @@
 #include "Numbers.h"
 #include "PageRenderer.h"
 #include "SheetPrinting.h"
+#include "WholeWrites.h"
 #include <QFile>
 #include <QPageSize>
 #include <QPainter>
@@ -69,7 +70,8 @@ bool exportPdf(PageRenderer& r, const QString& path, const QVector<int>& bookPag
         *error = QStringLiteral("cannot write the PDF file");
         return false;
     }
-    QPdfWriter writer(&file);
+    WholeWrites whole(file);
+    QPdfWriter writer(&whole);
     writer.setResolution(dpi);
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setCreator(QStringLiteral("Qorvale"));
@@ -96,7 +98,7 @@ bool exportPdf(PageRenderer& r, const QString& path, const QVector<int>& bookPag
             progress(done);
     }
     // The commit does not report a failing flush of the last buffered bytes: flushed first.
-    if (!painter.isActive() || !painter.end() || !file.flush() || !file.commit()) {
+    if (!painter.isActive() || !painter.end() || whole.failed() || !file.flush() || !file.commit()) {
         *error = QStringLiteral("cannot write the PDF file");
         return false;
     }
