@@ -104,8 +104,9 @@ TEST(ImgListModel, ThumbnailsOfGoodTurnedDamagedAndHostileFiles)
     for (const QString& name : hostile) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_NE(state(name), TImgListModel::NoThumb);
-        if (state(name) == TImgListModel::ThumbReady)
+        if (state(name) == TImgListModel::ThumbReady) {
             EXPECT_LE(std::max(thumb(name).width(), thumb(name).height()), 84);
+        }
     }
     EXPECT_EQ(m.rowCount(), hostile.size() + 4);
 }

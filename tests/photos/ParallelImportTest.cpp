@@ -61,7 +61,7 @@ TEST(ParallelImport, StopsAtTheFirstPhotoWhoseFilesCannotBeWritten)
     // photos (one would fit, as a picture) are not tried: one message, nothing added.
     const QString src = makeFolder("stop");
     QVector<BrowserEntry> entries;
-    for (const QString& n : {"a.jpg", "b.bmp", "c.jpg"}) {
+    for (const QString n : {"a.jpg", "b.bmp", "c.jpg"}) {
         if (n.endsWith("bmp"))
             writeSolidBmp(src + n, 30, 20, qRgb(1, 2, 3));
         else
