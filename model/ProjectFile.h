@@ -63,6 +63,7 @@ public:
     /// Like rename(2), except that without mayReplace an existing file at to is never
     /// replaced: the call fails with EEXIST.
     virtual int rename(const char* from, const char* to, bool mayReplace);
+    virtual int link(const char* from, const char* to);
 
     virtual int openat(int dirFd, const char* path, int flags, mode_t mode = 0);
     virtual int close(int fd);
@@ -93,11 +94,14 @@ struct ProjectSaveResult {
 
 /// @brief Saves the work folder as the project file at path with the 16-character type
 /// code. The new file is written aside, flushed, read back and checked whole, and only then
-/// renamed into place. An existing file is kept as path.BAK during the switch; when the switch
-/// fails it is left as the same name with the extension .qvp. On any failure the previous
-/// book survives unchanged, in place, as the .qvp file or, when a .qvp file of that name
-/// exists, as the .BAK file. No file the save did not create is replaced or deleted: an
-/// existing .BAK file stops the save (BackupFailed), a read-only book is refused. A symbolic
+/// renamed into place. An existing file is kept as path.BAK during the switch: a second link
+/// where the file system has them, so that path holds the old or the new book at every moment,
+/// else the old file renamed. On any failure the previous book survives unchanged: in place,
+/// or, when it had been renamed or the new one is already in place, as the same name with the
+/// extension .qvp (as the .BAK file when a .qvp file of that name exists). No file the save did
+/// not create is replaced or deleted: an existing .BAK file stops the save (BackupFailed),
+/// unless it is a second link of the book itself that a killed save left; a read-only book is
+/// refused. A symbolic
 /// link is followed and the file it points to is written, keeping its permission bits; the
 /// scratch files left by a crashed save of the same book are removed.
 ProjectSaveResult saveProjectFile(const QString& workRoot, const QString& typeCode, const QString& path);

@@ -39,6 +39,7 @@ int ProjectFileOps::rename(const char* from, const char* to, bool mayReplace)
     return ::rename(from, to);
 }
 
+int ProjectFileOps::link(const char* from, const char* to) { return ::link(from, to); }
 int ProjectFileOps::openat(int dirFd, const char* path, int flags, mode_t mode) { return ::openat(dirFd, path, flags, mode); }
 int ProjectFileOps::close(int fd) { return ::close(fd); }
 ssize_t ProjectFileOps::read(int fd, void* data, size_t size) { return ::read(fd, data, size); }
@@ -151,6 +152,24 @@ bool writeAside(const QString& workRoot, const QString& typeCode, const QString&
     return ok;
 }
 
+enum class Backup { Linked, Renamed, Failed };
+
+/// Gives the previous book, whose status is old, its backup name: a second link where the file
+/// system has them, else its own name moves. A .BAK that is already a second link of this very
+/// book is what a save killed after linking left, and goes first.
+Backup keepPrevious(const QString& path, const QString& backup, const struct stat& old, ProjectFileOps& ops)
+{
+    struct stat left {};
+    if (::lstat(native(backup).constData(), &left) == 0 && left.st_dev == old.st_dev && left.st_ino == old.st_ino)
+        ::unlink(native(backup).constData());
+    if (ops.link(native(path).constData(), native(backup).constData()) == 0)
+        return Backup::Linked;
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS && errno != EMLINK)
+        return Backup::Failed;
+    return ops.rename(native(path).constData(), native(backup).constData(), false) == 0 ? Backup::Renamed
+                                                                                        : Backup::Failed;
+}
+
 } // namespace
 
 ProjectFileOps& projectFileOps() { return currentOps ? *currentOps : realOps; }
@@ -186,14 +205,16 @@ ProjectSaveResult saveProjectFile(const QString& workRoot, const QString& typeCo
 
     const QString backup = withExtension(path, QStringLiteral(".BAK"));
     const bool keepBackup = hadOld && backup != path;
-    if (keepBackup && ops.rename(native(path).constData(), native(backup).constData(), false) != 0) {
+    const Backup kept = keepBackup ? keepPrevious(path, backup, old, ops) : Backup::Failed;
+    if (keepBackup && kept == Backup::Failed) {
         result.outcome = SaveOutcome::BackupFailed;
         result.reason = QStringLiteral("%1: %2").arg(backup, errnoText());
         ::unlink(native(scratch).constData());
         return result;
     }
-    // Only a book named like its own backup is replaced in one step.
-    const bool switched = ops.rename(native(scratch).constData(), native(path).constData(), hadOld && !keepBackup) == 0;
+    // Over the old book while it is still under its name: linked aside, or named like its backup.
+    const bool replace = hadOld && (!keepBackup || kept == Backup::Linked);
+    const bool switched = ops.rename(native(scratch).constData(), native(path).constData(), replace) == 0;
     if (!switched)
         result.reason = QStringLiteral("%1: %2").arg(path, errnoText());
     else if (!syncFolder(QFileInfo(path).absolutePath(), ops))
@@ -201,8 +222,10 @@ ProjectSaveResult saveProjectFile(const QString& workRoot, const QString& typeCo
     if (!switched)
         ::unlink(native(scratch).constData());
     if (!result.reason.isEmpty()) {
-        // The previous book stays beside the new name as .qvp, or as .BAK when a .qvp is there.
-        if (keepBackup)
+        if (kept == Backup::Linked && !switched) // the previous book is still under its name
+            ::unlink(native(backup).constData());
+        // Otherwise it stays beside the new name as .qvp, or as .BAK when a .qvp is there.
+        else if (keepBackup)
             ops.rename(native(backup).constData(), native(withExtension(path, QStringLiteral(".qvp"))).constData(), false);
         return result;
     }

@@ -193,16 +193,17 @@ namespace qv::test {
 /// Installed while it lives.
 class FailingOps : public ProjectFileOps {
 public:
-    enum Kind { Write, Fsync, Rename, None };
+    enum Kind { Write, Fsync, Rename, Link, None };
     FailingOps(Kind kind, int failAt, int error = EIO) : kind(kind), failAt(failAt), error(error)
     {
         setProjectFileOps(this);
     }
     ~FailingOps() override { setProjectFileOps(nullptr); }
 
-    int calls[3] = {};
+    int calls[4] = {};
     qsizetype maxWrite = 0;       // when > 0, no write call takes more bytes than this
     bool flipAByte = false;       // the first write silently stores one byte changed
+    bool noLinks = false;         // every link fails as on a file system without them
 
     ssize_t write(int fd, const void* data, size_t size) override
     {
@@ -222,6 +223,14 @@ public:
     int rename(const char* from, const char* to, bool mayReplace) override
     {
         return hit(Rename) ? -1 : ProjectFileOps::rename(from, to, mayReplace);
+    }
+    int link(const char* from, const char* to) override
+    {
+        if (noLinks) {
+            errno = EPERM; // a file system without hard links
+            return -1;
+        }
+        return hit(Link) ? -1 : ProjectFileOps::link(from, to);
     }
 
 private:

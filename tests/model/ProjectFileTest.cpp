@@ -539,6 +539,7 @@ struct Injection {
     int at;
     const char* leftBehind; // what the book's folder holds afterwards
     int error = ENOSPC;
+    bool noLinks = false;
 };
 
 void PrintTo(const Injection& i, std::ostream* os) { *os << i.what; }
@@ -560,6 +561,7 @@ TEST_P(ProjectSaveFailure, LeavesThePreviousBookWhole)
     ProjectSaveResult r;
     {
         FailingOps ops(inj.kind, inj.at, inj.error);
+        ops.noLinks = inj.noLinks;
         r = saveProjectFile(w, kPalm, book);
         if (inj.kind == FailingOps::Write) {
             EXPECT_EQ(ops.calls[FailingOps::Write], 2) << "the failure comes after a first piece was written";
@@ -569,7 +571,8 @@ TEST_P(ProjectSaveFailure, LeavesThePreviousBookWhole)
         EXPECT_TRUE(r.reason.startsWith(book + ": ")) << r.reason.toStdString();
     }
     EXPECT_NE(r.outcome, SaveOutcome::Saved);
-    EXPECT_EQ(r.outcome == SaveOutcome::BackupFailed, inj.kind == FailingOps::Rename && inj.at == 1);
+    const bool backupStep = inj.kind == FailingOps::Link || (inj.noLinks && inj.kind == FailingOps::Rename && inj.at == 1);
+    EXPECT_EQ(r.outcome == SaveOutcome::BackupFailed, backupStep);
     EXPECT_FALSE(r.reason.isEmpty());
     EXPECT_EQ(listing(dir).join(' '), QString::fromLatin1(inj.leftBehind));
 
@@ -591,12 +594,14 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Injection{"second write", FailingOps::Write, 2, "book.qvb"},
                     Injection{"file flush", FailingOps::Fsync, 1, "book.qvb"},
                     Injection{"folder flush", FailingOps::Fsync, 2, "book.qvb"},
-                    Injection{"backup rename", FailingOps::Rename, 1, "book.qvb"},
-                    Injection{"switch rename", FailingOps::Rename, 2, "book.qvp"},
+                    Injection{"backup link", FailingOps::Link, 1, "book.qvb"},
+                    Injection{"switch rename", FailingOps::Rename, 1, "book.qvb"},
                     Injection{"folder flush after the switch", FailingOps::Fsync, 3, "book.qvb book.qvp"},
                     Injection{"second write on a read only disk", FailingOps::Write, 2, "book.qvb", EROFS},
-                    Injection{"backup rename on a read only disk", FailingOps::Rename, 1, "book.qvb", EROFS},
-                    Injection{"switch rename on a read only disk", FailingOps::Rename, 2, "book.qvp", EROFS}),
+                    Injection{"backup link on a read only disk", FailingOps::Link, 1, "book.qvb", EROFS},
+                    Injection{"switch rename on a read only disk", FailingOps::Rename, 1, "book.qvb", EROFS},
+                    Injection{"backup rename without links", FailingOps::Rename, 1, "book.qvb", ENOSPC, true},
+                    Injection{"switch rename without links", FailingOps::Rename, 2, "book.qvp", ENOSPC, true}),
     [](const testing::TestParamInfo<Injection>& info) {
         std::string name = info.param.what;
         std::replace(name.begin(), name.end(), ' ', '_');
@@ -652,17 +657,30 @@ TEST(ProjectSave, ReplacesNoFileItDidNotMake)
     EXPECT_EQ(readBytes(dir + "book.BAK"), "mine");
     EXPECT_EQ(readBytes(book), previous);
 
-    // A failed switch beside the user's own book.qvp keeps the previous book as .BAK.
+    // A failed switch beside the user's own book.qvp keeps the previous book as .BAK where it
+    // had to be renamed (no links), and under its own name where it was linked.
     ASSERT_TRUE(QFile::rename(dir + "book.BAK", dir + "book.qvp"));
-    {
-        FailingOps ops(FailingOps::Rename, 2);
-        EXPECT_EQ(saveProjectFile(w, kPalm, book).outcome, SaveOutcome::WriteFailed);
+    for (const bool noLinks : {true, false}) {
+        {
+            FailingOps ops(FailingOps::Rename, noLinks ? 2 : 1);
+            ops.noLinks = noLinks;
+            EXPECT_EQ(saveProjectFile(w, kPalm, book).outcome, SaveOutcome::WriteFailed);
+        }
+        const QString kept = noLinks ? "book.BAK" : "book.qvb";
+        EXPECT_EQ(listing(dir), (QStringList{kept, "book.qvp"})) << noLinks;
+        EXPECT_EQ(readBytes(dir + "book.qvp"), "mine");
+        EXPECT_EQ(readBytes(dir + kept), previous);
+        if (noLinks)
+            ASSERT_TRUE(QFile::rename(dir + kept, book));
     }
-    EXPECT_EQ(listing(dir), (QStringList{"book.BAK", "book.qvp"}));
-    EXPECT_EQ(readBytes(dir + "book.qvp"), "mine");
-    EXPECT_EQ(readBytes(dir + "book.BAK"), previous);
-    ASSERT_TRUE(QFile::rename(dir + "book.BAK", book));
+
+    // A save killed after linking leaves book.BAK as a second name of the book itself: the next
+    // save takes it away rather than refusing. At every moment book.qvb held a whole book.
     ASSERT_TRUE(QFile::remove(dir + "book.qvp"));
+    ASSERT_EQ(::link(QFile::encodeName(book).constData(), QFile::encodeName(dir + "book.BAK").constData()), 0);
+    EXPECT_EQ(saveProjectFile(w, kPalm, book).outcome, SaveOutcome::Saved);
+    EXPECT_EQ(listing(dir), QStringList{"book.qvb"});
+    EXPECT_NE(readBytes(book), previous);
 }
 
 TEST(ProjectSave, WritesThroughLinksKeepsModesAndClearsCrashedScratch)

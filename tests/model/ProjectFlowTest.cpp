@@ -147,8 +147,8 @@ TEST_F(ProjectFlow, FailedSaveReportsAndKeepsThePreviousBook)
     };
     const Case cases[] = {
         {FailingOps::Write, 2, "message: 保存できませんでした。", "book.qvb"},
-        {FailingOps::Rename, 1, "message: バックアップファイルの作成に失敗しました", "book.qvb"},
-        {FailingOps::Rename, 2, "message: 保存できませんでした。", "book.qvp"},
+        {FailingOps::Link, 1, "message: バックアップファイルの作成に失敗しました", "book.qvb"},
+        {FailingOps::Rename, 1, "message: 保存できませんでした。", "book.qvb"},
     };
     for (const Case& c : cases) {
         st.modified = true;
