@@ -183,8 +183,3 @@ def press(pointer, acc):
     if not do_action(acc):
         pointer.click_on(acc)
     time.sleep(0.3)
-
-
-def text(acc):
-    """What a text control holds, read over AT-SPI."""
-    return Atspi.Text.get_text(acc, 0, Atspi.Text.get_character_count(acc))
