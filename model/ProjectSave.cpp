@@ -152,7 +152,7 @@ bool writeAside(const QString& workRoot, const QString& typeCode, const QString&
     return ok;
 }
 
-enum class Backup { Linked, Renamed, Failed };
+enum class Backup { None, Linked, Renamed, Failed };
 
 /// Gives the previous book, whose status is old, its backup name: a second link where the file
 /// system has them, else its own name moves. A .BAK that is already a second link of this very
@@ -204,16 +204,16 @@ ProjectSaveResult saveProjectFile(const QString& workRoot, const QString& typeCo
         return result;
 
     const QString backup = withExtension(path, QStringLiteral(".BAK"));
-    const bool keepBackup = hadOld && backup != path;
-    const Backup kept = keepBackup ? keepPrevious(path, backup, old, ops) : Backup::Failed;
-    if (keepBackup && kept == Backup::Failed) {
+    // A book named like its own backup keeps none.
+    const Backup kept = hadOld && backup != path ? keepPrevious(path, backup, old, ops) : Backup::None;
+    if (kept == Backup::Failed) {
         result.outcome = SaveOutcome::BackupFailed;
         result.reason = QStringLiteral("%1: %2").arg(backup, errnoText());
         ::unlink(native(scratch).constData());
         return result;
     }
-    // Over the old book while it is still under its name: linked aside, or named like its backup.
-    const bool replace = hadOld && (!keepBackup || kept == Backup::Linked);
+    // Over the old book while it is still under its name.
+    const bool replace = hadOld && kept != Backup::Renamed;
     const bool switched = ops.rename(native(scratch).constData(), native(path).constData(), replace) == 0;
     if (!switched)
         result.reason = QStringLiteral("%1: %2").arg(path, errnoText());
@@ -225,11 +225,11 @@ ProjectSaveResult saveProjectFile(const QString& workRoot, const QString& typeCo
         if (kept == Backup::Linked && !switched) // the previous book is still under its name
             ::unlink(native(backup).constData());
         // Otherwise it stays beside the new name as .qvp, or as .BAK when a .qvp is there.
-        else if (keepBackup)
+        else if (kept != Backup::None)
             ops.rename(native(backup).constData(), native(withExtension(path, QStringLiteral(".qvp"))).constData(), false);
         return result;
     }
-    if (keepBackup)
+    if (kept != Backup::None)
         ::unlink(native(backup).constData());
     result.outcome = SaveOutcome::Saved;
     return result;
