@@ -35,18 +35,19 @@ def start_x_server(screen="1280x900x24"):
     return xvfb, ":" + number
 
 
+def output(env, *cmd):
+    """What a command prints on the display of env (nothing when it fails)."""
+    return subprocess.run(list(cmd), env=env, capture_output=True, text=True).stdout
+
+
 def main_window(env, prog, timeout=30.0):
     """The program's main window once it is mapped (by its caption and width, not Qt's 1 x 1
     helper windows), or None when the program ended first or the time is up."""
     found = []
 
     def mapped():
-        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Qorvale"], env=env,
-                           capture_output=True, text=True)
-        for wid in r.stdout.split():
-            g = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,
-                               text=True).stdout
-            if "WIDTH=829" in g:
+        for wid in output(env, "xdotool", "search", "--onlyvisible", "--name", "^Qorvale").split():
+            if "WIDTH=829" in output(env, "xdotool", "getwindowgeometry", "--shell", wid):
                 found[:] = [wid]
         return bool(found) or prog.poll() is not None
 
@@ -62,13 +63,11 @@ def no_window(env, prog, log_path):
     """Why no main window came: the program's state, the windows on the screen and the end of
     the program's log, for the test's output."""
     state = f"ended with {prog.returncode}" if prog.poll() is not None else "still running"
-    r = subprocess.run(["xdotool", "search", "--name", "."], env=env, capture_output=True, text=True)
     shown = []
-    for wid in r.stdout.split()[:20]:
-        name = subprocess.run(["xdotool", "getwindowname", wid], env=env, capture_output=True, text=True).stdout
-        g = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,
-                           text=True).stdout.split()
-        shown.append(f"{name.strip()!r} {' '.join(x for x in g if x.startswith(('WIDTH', 'HEIGHT')))}")
+    for wid in output(env, "xdotool", "search", "--name", ".").split()[:20]:
+        name = output(env, "xdotool", "getwindowname", wid).strip()
+        g = output(env, "xdotool", "getwindowgeometry", "--shell", wid).split()
+        shown.append(f"{name!r} {' '.join(x for x in g if x.startswith(('WIDTH', 'HEIGHT')))}")
     try:
         with open(log_path, errors="replace") as f:
             log = f.read()[-3000:]
@@ -85,7 +84,5 @@ def start_display():
     xvfb, display = start_x_server()
     env = dict(os.environ, DISPLAY=display)
     wm = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    managed = lambda: "window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env,
-                                                    capture_output=True, text=True).stdout
-    wait_for(managed, 10, 0.05)
+    wait_for(lambda: "window id" in output(env, "xprop", "-root", "_NET_SUPPORTING_WM_CHECK"), 10, 0.05)
     return xvfb, wm, env
