@@ -64,7 +64,7 @@ protected:
         m.paper = printer->PaperSize().value_or(QSize());
         m.offset = printer->PageOffset().value_or(QPoint());
         const QStringList before = cupsOutputFiles();
-        EXPECT_TRUE(PrintSheet(r, *printer, m, st.busy, {}));
+        EXPECT_EQ(PrintSheet(r, *printer, m, st.busy, {}), SheetOutcome::Printed) << printer->JobProblem().toStdString();
         const QStringList out = waitForCupsOutput(before, 1);
         EXPECT_EQ(out.size(), 1) << "the queue wrote no file";
         return out.value(0);

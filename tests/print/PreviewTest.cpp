@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 
 using namespace qv;
 using namespace qv::test;
@@ -109,6 +110,11 @@ TEST_F(PrintStep, PalmInnerPageOnItsOwnSheetWithBandMarksAndBackSide)
     EXPECT_FALSE(frame().Image4->isHidden());
     EXPECT_EQ(frame().Label1->text(), "うら面");
     EXPECT_EQ(frame().Image4->size(), QSize(176, 176));
+    // The back-side picture and its caption lie whole inside what the scroll box can show.
+    const QRect box = frame().ScrollBox1->widget()->rect();
+    EXPECT_TRUE(box.contains(frame().Image4->geometry())) << "back side cut off at x " << box.right();
+    EXPECT_TRUE(box.contains(frame().Label1->geometry())) << "caption cut off at x " << box.right();
+    EXPECT_GE(frame().Label1->width(), frame().Label1->sizeHint().width()) << "caption clipped";
     EXPECT_EQ(form->Form2->currentPage, 3); // the back side's page was read and left again
     EXPECT_EQ(form->state.editSide, 2);
 
@@ -177,9 +183,11 @@ TEST_F(PrintStep, ContinuousEvenRunOfReedPrintsTheRightHalvesOfIndexes1To15)
     marks.clear();
     panel().printLabelClick();
     EXPECT_EQ(printer.jobs, 15);
-    EXPECT_EQ(marks.first(), "1-");
-    EXPECT_EQ(marks.mid(1, 2), QStringList({"1+", "1-"}));
-    EXPECT_EQ(marks.last(), "15-");
+    // The navigator marks each printed page by its number (right halves: 2k - 1), not its index.
+    QStringList expected{"1-"};
+    for (int k = 1; k <= 15; ++k)
+        expected << QString::number(2 * k - 1) + "+" << QString::number(2 * k - 1) + "-";
+    EXPECT_EQ(marks, expected);
     EXPECT_EQ(form->Form2->currentPage, 15);
     EXPECT_EQ(form->state.editSide, 2);
 }
@@ -196,6 +204,10 @@ TEST_F(PrintStep, ChoosingAPaperByHandKeepsItForLaterPreviews)
     EXPECT_EQ(printer.paper, QSize(1480, 2100));
     form->state.print.PrintStart();
     EXPECT_EQ(printer.paper, QSize(1480, 2100)); // no automatic choice while a paper is shown
+    // Back to the automatic choice: the label empties, and its hint no longer names that paper.
+    find<QCheckBox>("CB1")->setChecked(true);
+    EXPECT_TRUE(find<QLabel>("paperLabel")->text().isEmpty());
+    EXPECT_TRUE(find<QLabel>("paperLabel")->toolTip().isEmpty()) << find<QLabel>("paperLabel")->toolTip().toStdString();
 }
 
 TEST_F(PrintStep, SettingsDialogAndPdfExportFromTheColumn)

@@ -120,7 +120,7 @@ struct Sheet : testing::Test {
 TEST_F(Sheet, TurnsTheRightPageCounterClockwiseAndTheLeftClockwise)
 {
     st.editSide = 2;
-    ASSERT_TRUE(PrintSheet(r, printer, m, st.busy, {}));
+    ASSERT_EQ(PrintSheet(r, printer, m, st.busy, {}), SheetOutcome::Printed);
     ASSERT_EQ(printer.sheets.size(), 1);
     QImage s = printer.sheets[0];
     EXPECT_EQ(s.format(), QImage::Format_BGR888);
@@ -134,25 +134,25 @@ TEST_F(Sheet, TurnsTheRightPageCounterClockwiseAndTheLeftClockwise)
     doc.bookType = "Reed";
     doc.setQorType();
     printer.sheets.clear();
-    ASSERT_TRUE(PrintSheet(r, printer, m, st.busy, {}));
+    ASSERT_EQ(PrintSheet(r, printer, m, st.busy, {}), SheetOutcome::Printed);
     // Reed stays upright: the right page's spine is its left edge.
     s = printer.sheets[0];
     EXPECT_EQ(s.pixel(200, doc.pageHeight / 2 + 50) & 0xFFFFFF, 0u);
     EXPECT_EQ(s.pixel(50, doc.pageHeight / 2 + 50) & 0xFFFFFF, 0xFFFFFFu); // binding strip
 }
 
-TEST_F(Sheet, AJobThatFailsIsAbortedWithAMessageOneThatCannotStartIsSilent)
+TEST_F(Sheet, ASheetThatCannotBeDrawnIsAbortedWithAMessageALostOneIsLeftToTheCaller)
 {
     st.editSide = 2;
     printer.beginFails = true;
-    EXPECT_FALSE(PrintSheet(r, printer, m, st.busy, {}));
+    EXPECT_EQ(PrintSheet(r, printer, m, st.busy, {}), SheetOutcome::Lost); // told by the caller, who knows the page
     EXPECT_TRUE(script.messages.isEmpty());
     EXPECT_EQ(printer.aborted, 0);
 
     printer.beginFails = false;
     printer.drawFails = true;
     int opened = 0;
-    EXPECT_FALSE(PrintSheet(r, printer, m, st.busy, [&] { ++opened; }));
+    EXPECT_EQ(PrintSheet(r, printer, m, st.busy, [&] { ++opened; }), SheetOutcome::Failed);
     EXPECT_EQ(script.messages, QStringList{"error: 印刷に失敗しました。"});
     EXPECT_EQ(printer.aborted, 1);
     EXPECT_EQ(opened, 0);
