@@ -86,10 +86,9 @@ public:
     {
         if (!printer)
             return -1;
-        const QPageSize current = printer->pageLayout().pageSize();
         const auto sizes = info().supportedPageSizes();
-        for (int i = 0; i < sizes.size(); ++i)
-            if (sizes[i].isEquivalentTo(current))
+        for (int i = 0; sheet.listed && i < sizes.size(); ++i)
+            if (sizes[i].key() == sheet.size.key())
                 return i;
         return -1;
     }
@@ -98,22 +97,25 @@ public:
         const auto sizes = info().supportedPageSizes();
         if (i < 0 || i >= sizes.size())
             return;
-        wanted = sizes[i];
+        wanted = {sizes[i], true};
         pending = true;
     }
     bool UserPaperSupported() override { return printer && info().supportsCustomPageSizes(); }
     void SetpaperExtent(int w, int h) override
     {
-        // In millimetres as asked: the job passes the size on as it is (see mediaOption).
-        wanted = QPageSize(QSizeF(w / 10.0, h / 10.0), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+        // In millimetres as asked, and kept so: the job passes it on as it is (mediaOption),
+        // never a listed paper of nearly that size.
+        wanted = {QPageSize(QSizeF(w / 10.0, h / 10.0), QPageSize::Millimeter, QString(), QPageSize::ExactMatch), false};
         pending = true;
     }
     void SetScale(int) override {}
     void ApplySettings() override
     {
-        if (printer && wanted.isValid()) {
+        if (printer && wanted.size.isValid()) {
+            sheet = wanted;
+            // For the print dialog, which shows and changes the printer's own settings.
             printer->setPageOrientation(QPageLayout::Portrait);
-            printer->setPageSize(wanted);
+            printer->setPageSize(sheet.size);
         }
         pending = false;
     }
@@ -201,8 +203,9 @@ public:
         QPrintDialog dialog(printer.get(), parent);
         if (dialog.exec() != QDialog::Accepted)
             return false;
-        // The dialog may have switched the printer: follow it.
+        // The dialog may have switched the printer or its paper: follow them.
         const QString chosen = printer->printerName();
+        sheet = wanted = paperOf(printer->pageLayout().pageSize());
         readPrinters();
         const int i = int(names.indexOf(chosen));
         if (i >= 0)
@@ -233,7 +236,12 @@ private:
     QStringList names;
     int index = -1;
     std::unique_ptr<QPrinter> printer;
-    QPageSize wanted;
+    /// A paper: listed by the printer (sent by its name) or a custom size (sent by its size).
+    struct Paper {
+        QPageSize size;
+        bool listed = true;
+    };
+    Paper wanted, sheet; // set, and applied
     QString jobTitle, problem;
     QByteArray pdf; // the sheet's document between DrawSheet and EndDoc
     bool pending = false;
@@ -276,11 +284,18 @@ private:
             if (dpi <= kMaxUsefulDpi && dpi > best)
                 best = dpi;
         printer->setResolution(best > 0 ? best : kDefaultDpi);
-        wanted = printer->pageLayout().pageSize();
+        sheet = wanted = paperOf(printer->pageLayout().pageSize());
         pending = false;
     }
+    Paper paperOf(const QPageSize& size) const
+    {
+        const auto sizes = info().supportedPageSizes();
+        const bool listed = std::any_of(sizes.begin(), sizes.end(), [&](const QPageSize& s) { return s.key() == size.key(); });
+        return {size, listed};
+    }
+
     /// The sheet as the printer feeds it, in points.
-    QSizeF sheetPt() const { return printer->pageLayout().pageSize().size(QPageSize::Point); }
+    QSizeF sheetPt() const { return sheet.size.size(QPageSize::Point); }
     int toPixels(double points) const { return qRound(points * printer->resolution() / 72); }
 
     std::optional<QMargins> marginsPx() const
@@ -299,11 +314,9 @@ private:
     /// The medium by the printer's own name when it lists it, else the exact size asked for.
     QByteArray mediaOption() const
     {
-        const QPageSize size = printer->pageLayout().pageSize();
-        for (const QPageSize& s : info().supportedPageSizes())
-            if (!size.key().isEmpty() && s.key() == size.key())
-                return size.key().toUtf8();
-        const QSizeF mm = size.size(QPageSize::Millimeter);
+        if (sheet.listed)
+            return sheet.size.key().toUtf8();
+        const QSizeF mm = sheet.size.size(QPageSize::Millimeter);
         return "Custom." + QByteArray::number(mm.width(), 'f', 2) + 'x' + QByteArray::number(mm.height(), 'f', 2) + "mm";
     }
 

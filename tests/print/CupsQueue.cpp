@@ -72,6 +72,37 @@ QString ensureCupsQueue()
     return {};
 }
 
+RunQueue::RunQueue(const QString& stem, const QString& ppd)
+    : name(stem + QString::number(QCoreApplication::applicationPid()))
+{
+    problem = ensureCupsQueue();
+    if (!problem.isEmpty())
+        return;
+    const QStringList model = ppd.isEmpty()
+                                  ? QStringList{"-m", "lsb/usr/cups-pdf/CUPS-PDF_opt.ppd"}
+                                  : QStringList{"-P", QStringLiteral(QV_TESTDATA_DIR "/ppd/") + ppd};
+    const Run added = run("lpadmin", QStringList{"-p", name, "-v", "cups-pdf:/", "-E"} + model);
+    if (added.status != 0)
+        problem = "lpadmin cannot create the queue " + name + ": " + added.out;
+}
+
+RunQueue::~RunQueue() { remove(); }
+
+void RunQueue::disable() { run("cupsdisable", {name}); }
+
+void RunQueue::remove()
+{
+    if (run("lpstat", {"-v", name}).status != 0)
+        return;
+    run("cancel", {"-a", name});
+    run("lpadmin", {"-x", name});
+}
+
+QStringList RunQueue::pendingJobs() const
+{
+    return run("lpstat", {"-o", name}).out.split('\n', Qt::SkipEmptyParts);
+}
+
 QStringList cupsOutputFiles()
 {
     QStringList files;
@@ -89,7 +120,7 @@ void nameJobsForThisTest()
     QCoreApplication::setApplicationName(QStringLiteral("QvT") + name.left(20));
 }
 
-QStringList waitForCupsOutput(const QStringList& before, int count, int timeoutMs)
+QStringList waitForCupsOutput(const QStringList& before, int count, int timeoutMs, const QString& queue)
 {
     QElapsedTimer t;
     t.start();
@@ -100,7 +131,7 @@ QStringList waitForCupsOutput(const QStringList& before, int count, int timeoutM
         for (const QString& f : cupsOutputFiles())
             if (!before.contains(f) && QFileInfo(f).fileName().startsWith(title))
                 fresh << f;
-        const bool idle = run("lpstat", {"-o", kTestQueue}).out.trimmed().isEmpty();
+        const bool idle = run("lpstat", {"-o", queue}).out.trimmed().isEmpty();
         if (fresh.size() >= count && idle)
             break;
         QThread::msleep(200);
