@@ -24,6 +24,23 @@ constexpr int kSizeTolerance = 50; // 0.5 mm, in hundredths of a millimetre
 
 QString lastError() { return QString::fromUtf8(cupsLastErrorString()); }
 
+const QString kQueueGone = QStringLiteral("プリンタが見つかりません");
+const QString kQueueStopped = QStringLiteral("プリンタが停止しています");
+
+/// Whether the queue is there at all.
+bool queueExists(const QByteArray& printer)
+{
+    const std::unique_ptr<cups_dest_t, DestDeleter> dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer.constData(), nullptr));
+    return bool(dest);
+}
+
+/// The service's words, or ours where they would only puzzle: a queue that has gone.
+QString problemOf(const QByteArray& printer)
+{
+    const QString said = lastError(); // before another request replaces it
+    return queueExists(printer) ? said : kQueueGone;
+}
+
 } // namespace
 
 std::optional<QMarginsF> cupsMediaMargins(const QString& printer, QSizeF sheetPt)
@@ -81,8 +98,19 @@ JobState readJob(int jobId)
     }
     if (ipp_attribute_t* a = ippFindAttribute(response.get(), "job-state-reasons", IPP_TAG_KEYWORD))
         for (int i = 0; i < ippGetCount(a); ++i)
-            js.reasons << QString::fromUtf8(ippGetString(a, i, nullptr));
+            if (const QString r = QString::fromUtf8(ippGetString(a, i, nullptr)); r != QLatin1String("none"))
+                js.reasons << r;
     return js;
+}
+
+/// Why a queue does not print at the moment (stopped: disabled, paused); empty when it does.
+QString queueStopped(const QByteArray& printer)
+{
+    const std::unique_ptr<cups_dest_t, DestDeleter> dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer.constData(), nullptr));
+    if (!dest)
+        return kQueueGone;
+    const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
+    return state && QByteArray(state).toInt() == IPP_PSTATE_STOPPED ? kQueueStopped : QString();
 }
 
 /// Whether the job's state settles its fate: true with `out` set when it does.
@@ -99,7 +127,6 @@ bool settled(const JobState& js, bool& out)
         out = false;
         return true;
     default:
-        // Waiting on a stopped (disabled) queue: it will not come out by itself.
         out = false;
         return js.reasons.contains(QLatin1String("printer-stopped"));
     }
@@ -111,13 +138,21 @@ JobFate watchJob(const QByteArray& printer, int jobId, int watchMs)
     QElapsedTimer t;
     t.start();
     for (;;) {
-        const JobState js = readJob(jobId);
+        JobState js = readJob(jobId);
         if (!js.known) {
-            fate.problem = lastError(); // the job went with its queue
+            fate.problem = problemOf(printer); // the job went, with its queue perhaps
             return fate;
         }
         bool out = false;
-        const bool decided = settled(js, out);
+        bool decided = settled(js, out);
+        if (!decided && js.state == IPP_JSTATE_PENDING) {
+            // Waiting on a stopped (disabled) queue: it will not come out by itself.
+            const QString stopped = queueStopped(printer);
+            if (!stopped.isEmpty()) {
+                js.reasons = QStringList{stopped};
+                decided = true;
+            }
+        }
         if (decided || t.elapsed() >= watchMs) {
             // Still printing, or waiting on a running printer, when the time is up: on its way.
             fate.out = decided ? out : true;
@@ -144,7 +179,7 @@ JobFate printPdfJob(const QString& printer, const QString& title, const QByteArr
     const int jobId = cupsCreateJob(CUPS_HTTP_DEFAULT, name.constData(), jobTitle.constData(), n, opts);
     cupsFreeOptions(n, opts);
     if (jobId <= 0)
-        return {false, 0, lastError()};
+        return {false, 0, problemOf(name)};
     bool sent = cupsStartDocument(CUPS_HTTP_DEFAULT, name.constData(), jobId, jobTitle.constData(), CUPS_FORMAT_PDF, 1) ==
                 HTTP_STATUS_CONTINUE;
     for (qsizetype at = 0; sent && at < pdf.size(); at += 65536) {
@@ -153,7 +188,7 @@ JobFate printPdfJob(const QString& printer, const QString& title, const QByteArr
     }
     const bool finished = sent && cupsFinishDocument(CUPS_HTTP_DEFAULT, name.constData()) == IPP_STATUS_OK;
     if (!sent || !finished) {
-        const QString problem = lastError();
+        const QString problem = problemOf(name);
         cupsCancelJob2(CUPS_HTTP_DEFAULT, name.constData(), jobId, 0);
         return {false, jobId, problem};
     }

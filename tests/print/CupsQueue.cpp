@@ -100,7 +100,8 @@ void RunQueue::remove()
 
 QStringList RunQueue::pendingJobs() const
 {
-    return run("lpstat", {"-o", name}).out.split('\n', Qt::SkipEmptyParts);
+    const Run listed = run("lpstat", {"-o", name});
+    return listed.status == 0 ? listed.out.split('\n', Qt::SkipEmptyParts) : QStringList(); // none when it is gone
 }
 
 QStringList cupsOutputFiles()
@@ -131,7 +132,8 @@ QStringList waitForCupsOutput(const QStringList& before, int count, int timeoutM
         for (const QString& f : cupsOutputFiles())
             if (!before.contains(f) && QFileInfo(f).fileName().startsWith(title))
                 fresh << f;
-        const bool idle = run("lpstat", {"-o", queue}).out.trimmed().isEmpty();
+        const Run jobs = run("lpstat", {"-o", queue});
+        const bool idle = jobs.status != 0 || jobs.out.trimmed().isEmpty(); // a queue gone prints no more
         if (fresh.size() >= count && idle)
             break;
         QThread::msleep(200);
