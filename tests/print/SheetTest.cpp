@@ -5,7 +5,10 @@
 #include "PageRenderer.h"
 #include "PaperChoice.h"
 #include "ScriptedDialogs.h"
+#include "SheetPdf.h"
 #include "SheetPrinting.h"
+#include "CupsQueue.h"
+#include <QFile>
 #include "TestEnv.h"
 #include "Unit2.h"
 #include <QRandomGenerator>
@@ -157,4 +160,25 @@ TEST_F(Sheet, ASheetThatCannotBeDrawnIsAbortedWithAMessageALostOneIsLeftToTheCal
     EXPECT_EQ(printer.aborted, 1);
     EXPECT_EQ(opened, 0);
     EXPECT_EQ(shown, 0); // the busy panel is hidden after a failure too
+}
+
+TEST(SheetPdfTest, TheSheetKeepsItsExactSizeAndThePictureLandsAtItsPlace)
+{
+    QImage picture(100, 50, QImage::Format_BGR888);
+    picture.fill(Qt::black);
+    const QSizeF sheetPt(168 / 25.4 * 72, 170 / 25.4 * 72); // 476.22 x 481.89 pt, no whole points
+    const QString path = baseDir() + "sheet.pdf";
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(sheetPdf(picture, sheetPt, sheetPictureRectPt(picture.size(), QPoint(30, 40), 72)));
+    f.close();
+    const QList<QSizeF> sizes = pdfPageSizesMm(path);
+    ASSERT_EQ(sizes.size(), 1);
+    EXPECT_NEAR(sizes[0].width(), 168, 0.01);
+    EXPECT_NEAR(sizes[0].height(), 170, 0.01);
+    const QRect ink = darkBox(rasterisePdfPage(path, 1, 72)); // at 72 dpi a point is a pixel
+    EXPECT_EQ(ink.topLeft(), QPoint(30, 40));
+    EXPECT_NEAR(ink.width(), 100, 1); // the rasteriser takes in the far edge's pixel
+    EXPECT_NEAR(ink.height(), 50, 1);
+    EXPECT_TRUE(sheetPdf(QImage(), sheetPt, {}).isEmpty());
 }
