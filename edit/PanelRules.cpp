@@ -102,8 +102,8 @@ bool drawable(const TItemStatus& it)
         return true;
     if (it.width < 1 || it.height < 1 || !within(it.width) || !within(it.height))
         return false;
-    return it.kind != kKindImage
-        || pictureFits(qint64(std::ceil(it.width * kFinestDotsPerUnit)), qint64(std::ceil(it.height * kFinestDotsPerUnit)));
+    const auto dots = [](int32_t units) { return qint64(std::ceil(units * kFinestDotsPerUnit)); };
+    return it.kind != kKindImage || pictureFits(dots(it.width), dots(it.height));
 }
 
 bool sameBox(const TItemStatus& a, const TItemStatus& b)
@@ -162,7 +162,7 @@ std::optional<TItemStatus> planned(TItemStatus it, const PageRenderer& view, con
         it.centerY = centre.y();
     if (it.kind != kKindText) {
         for (auto [field, was, target] : {std::tuple{&p.width, shown.width, &it.width},
-                                              std::tuple{&p.height, shown.height, &it.height}}) {
+                                          std::tuple{&p.height, shown.height, &it.height}}) {
             if (!r.takes(*field, was))
                 continue;
             if (!within(field->value * 10))

@@ -64,7 +64,10 @@ protected:
         QTest::mouseMove(form->PBMain, to);
         QTest::mouseRelease(form->PBMain, Qt::LeftButton, mods, to);
     }
-    void clickTool(int n) { QTest::mouseClick(find<QToolButton>(QByteArray("ToolButton") + QByteArray::number(n)), Qt::LeftButton); }
+    void clickTool(int n)
+    {
+        QTest::mouseClick(find<QToolButton>(QByteArray("ToolButton") + QByteArray::number(n)), Qt::LeftButton);
+    }
     bool blueAt(QPoint p) { return (form->backBuffer.pixel(p) & 0xFFFFFF) == 0x0000FF; }
     /// Keys arrive where the focus is, as typed keys do.
     QWidget* keys() { return form->focusWidget() ? form->focusWidget() : form.get(); }
