@@ -74,6 +74,7 @@ void BM_PrepareSheetPalm8Photos600dpi(benchmark::State& state)
         doc.items.append(it);
     }
     PageRenderer r(doc, st);
+    r.withoutEditor();
     r.loadPoolPhoto = poolPhoto;
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
