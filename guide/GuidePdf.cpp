@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -79,6 +80,25 @@ QString styleSheetOf(const QString& html, const QString& pageDir)
     return href.isEmpty() ? QString() : readUtf8(pageDir + '/' + href);
 }
 
+// A picture given only its width is laid out at its full height here: each gets the height that
+// keeps its proportions.
+QString picturesForPdf(const QString& html, const QString& pageDir)
+{
+    static const QRegularExpression img(QStringLiteral(R"re(<img src="([^"]+)" width="(\d+)")re"));
+    QString out;
+    qsizetype last = 0;
+    for (auto it = img.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QSize size = QImageReader(pageDir + '/' + m.captured(1)).size();
+        const int width = m.captured(2).toInt();
+        out += html.mid(last, m.capturedEnd() - last);
+        if (size.width() > 0)
+            out += QStringLiteral(" height=\"%1\"").arg(qRound(double(width) * size.height() / size.width()));
+        last = m.capturedEnd();
+    }
+    return out + html.mid(last);
+}
+
 QString titleOf(const QString& html)
 {
     static const QRegularExpression title(QStringLiteral("<title>([^<]*)</title>"));
@@ -106,7 +126,8 @@ int main(int argc, char* argv[])
     QTextDocument doc;
     doc.setBaseUrl(QUrl::fromLocalFile(page.absolutePath() + '/'));   // pictures and the stylesheet
     doc.setDefaultStyleSheet(styleSheetOf(html, page.absolutePath()));
-    doc.setHtml(linksForPdf(html, page.absolutePath(), QFileInfo(out).absolutePath()));
+    doc.setHtml(linksForPdf(picturesForPdf(html, page.absolutePath()), page.absolutePath(),
+                            QFileInfo(out).absolutePath()));
 
     QPdfWriter pdf(out);
     pdf.setTitle(titleOf(html));

@@ -74,7 +74,8 @@ def install_into(root, deb):
 def refresh_caches(root):
     """What the menu and file-type triggers run when the package comes or goes."""
     share = os.path.join(root, "usr", "share")
-    if os.path.isdir(os.path.join(share, "mime", "packages")):
+    if os.path.isdir(os.path.join(share, "mime")):
+        os.makedirs(os.path.join(share, "mime", "packages"), exist_ok=True)   # never empty on a real system
         run("update-mime-database", os.path.join(share, "mime"))
     if os.path.isdir(os.path.join(share, "applications")):
         run("update-desktop-database", os.path.join(share, "applications"))
@@ -107,7 +108,8 @@ def check_manual(root):
         check(f'"{name} - ' in whatis, f"lexgrog finds the whatis line of {name}(1): {whatis.strip()}")
         pages[name] = run("man", "-l", page, env=env, check_rc=False).stdout
     commands = re.findall(r"^  (\w+) ", run(os.path.join(root, "usr/bin/qorvale-tool"), "--help").stdout, re.M)
-    described = re.findall(r"^ {7}(\w+) ", pages["qorvale-tool"], re.M)
+    section = pages["qorvale-tool"].partition("\nCOMMANDS\n")[2].partition("\nEXIT STATUS\n")[0]
+    described = re.findall(r"^ {7}(\w+) ", section, re.M)
     check(commands and all(c in described for c in commands),
           f"qorvale-tool(1) describes every command the tool has ({commands} in {described})")
     for var in ("QORVALE_BASE_DIR", "QORVALE_HEADLESS_DIALOGS", "QORVALE_PAUSE_SCALE", "QORVALE_QUIT_AFTER_MS"):
@@ -272,4 +274,5 @@ def main():
     print("all checks passed")
 
 
-main()
+if __name__ == "__main__":
+    main()
