@@ -16,7 +16,7 @@ import atspi_driver as ax  # noqa: E402
 ax.run_in_own_session()
 
 from private_cups import PrivateCups  # noqa: E402
-from runchecks import main_window, no_window, output, start_display, wait_for  # noqa: E402
+from runchecks import main_window, no_window, start_display, wait_for  # noqa: E402
 
 PROGRAM, OUT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 PHOTOS = os.path.join(HERE, "..", "data", "photos")
@@ -34,13 +34,13 @@ def need(cond, what, timeout=20.0):
 
 class Session:
     def __init__(self, env, base):
-        self.env, self.base = env, base
+        self.env, self.base, self.home = env, base, env["HOME"]
         self.work = os.path.join(base, "qor_backup_editor")
         self.ptr = ax.Pointer(env)
 
     def start(self):
         self.log = os.path.join(self.base, "program.log")
-        self.prog = subprocess.Popen([PROGRAM], env=self.env, cwd=self.base, stderr=open(self.log, "w"))
+        self.prog = subprocess.Popen([PROGRAM], env=self.env, cwd=self.home, stderr=open(self.log, "w"))
         self.wid = main_window(self.env, self.prog, 90)
         if not self.wid:
             raise LookupError(no_window(self.env, self.prog, self.log))
@@ -84,7 +84,7 @@ class Session:
         need(lambda: os.path.isfile(os.path.join(self.work, "16", "qor.dat")), "choosing Palm writes the book")
 
     def choose_photos(self):
-        folder = os.path.join(self.base, "Pictures", "summer")   # typed: ASCII only
+        folder = os.path.join(self.home, "Pictures", "summer")   # typed: ASCII only
         os.makedirs(folder)
         for p in CHOSEN:
             shutil.copy(os.path.join(PHOTOS, p), folder)
@@ -148,29 +148,37 @@ class Session:
 def main():
     shutil.rmtree(OUT, ignore_errors=True)
     os.makedirs(OUT)
-    base = tempfile.mkdtemp(prefix="home-")   # shows in the folder box
-    cups = PrivateCups(os.path.join(base, "cups")).start()
-    xvfb, wm, env = start_display()
-    env = ax.accessibility_env(env)
-    env.update(QT_QPA_PLATFORM="xcb", QORVALE_BASE_DIR=base, QORVALE_PAUSE_SCALE="0", XDG_RUNTIME_DIR=base, HOME=base,
-               CUPS_SERVER=cups.socket, LANG="C.UTF-8")
-    bus = ax.start_bus(env)
-    s = Session(env, base)
-    failed = None
+    base = tempfile.mkdtemp(prefix="qv-guide-")
+    home, runtime = os.path.join(base, "home"), os.path.join(base, "run")   # the home shows in the dialogs
+    for d in (home, runtime):
+        os.makedirs(d, mode=0o700)
+    cups = PrivateCups(os.path.join(base, "cups"))
+    failed, running, s = None, [], None
     try:
-        s.start()
-        for step in (s.choose_book_type, s.choose_photos, s.design_pages, s.print_step, s.save_dialog):
-            step()
-    except Exception as e:   # a control not found, the program gone: say where
-        traceback.print_exc()
+        cups.start()
+        xvfb, wm, env = start_display()
+        running += [xvfb, wm]
+        env = ax.accessibility_env(env)
+        env.update(QT_QPA_PLATFORM="xcb", QORVALE_BASE_DIR=base, QORVALE_PAUSE_SCALE="0", XDG_RUNTIME_DIR=runtime,
+                   HOME=home, CUPS_SERVER=cups.socket, LANG="C.UTF-8")
+        running.append(ax.start_bus(env))
+        s = Session(env, base)
+        try:
+            s.start()
+            for step in (s.choose_book_type, s.choose_photos, s.design_pages, s.print_step, s.save_dialog):
+                step()
+        except Exception as e:   # a control not found, the program gone: say where
+            traceback.print_exc()
+            failed = repr(e)
+            subprocess.run(["import", "-window", "root", os.path.join(OUT, "zz-where-it-stopped.png")], env=env)
+    except Exception as e:   # no scheduler or no display
         failed = repr(e)
-        subprocess.run(["import", "-window", "root", os.path.join(OUT, "zz-where-it-stopped.png")], env=env)
     finally:
-        if getattr(s, "prog", None) and s.prog.poll() is None:
-            s.prog.kill()
-            s.prog.wait()
-        for p in (bus, wm, xvfb):
-            p.terminate()
+        if s and getattr(s, "prog", None):
+            running.append(s.prog)
+        for p in reversed(running):
+            p.kill()
+            p.wait()
         cups.stop()
         shutil.rmtree(base, ignore_errors=True)
     missing = [n for n in SHOTS if not os.path.isfile(os.path.join(OUT, n + ".png"))]
