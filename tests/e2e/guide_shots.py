@@ -68,13 +68,8 @@ class Session:
     def canvas_centre(self):
         return ax.centre(self.find("ページ編集画面"))
 
-    def open_page(self, number, right=True):
-        """Clicks the navigator picture named with the page number, on that page's half."""
-        pic = self.find(None, ["filler"], match=lambda a: str(number) in ax.name(a).split())
-        x, y, w, h = ax.extents(pic)
-        both = len(ax.name(pic).split()) == 2
-        self.ptr.click((x + (3 * w // 4 if right else w // 4) if both else x + w // 2, y + h // 2))
-        time.sleep(0.5)
+    def open_page(self, number):
+        ax.open_page(self.app, self.ptr, number)
 
     # --- the steps of the guide ---
 
@@ -88,14 +83,7 @@ class Session:
         os.makedirs(folder)
         for p in CHOSEN:
             shutil.copy(os.path.join(PHOTOS, p), folder)
-        box = self.find(None, ["combo box"], match=lambda a: ax.name(a).startswith("/"))
-        self.ptr.click_on(box, dx=-40)
-        self.ptr.key("ctrl+a")
-        self.ptr.type(folder)
-        self.ptr.key("Return")
-        first = self.find(None, ["list item"], match=lambda a: ax.name(a).lower() in map(str.lower, CHOSEN))
-        self.ptr.click_on(first)
-        self.ptr.key("ctrl+a")
+        ax.select_photos_of_folder(self.app, self.ptr, folder, CHOSEN)
         self.shot("photo-folder")
         self.click("写真追加", ["label"], dy=-5)
         img = os.path.join(self.work, "img")
