@@ -1,9 +1,14 @@
 """A CUPS scheduler of one run alone: it listens on a socket in a folder of its own and holds one
 queue that prints into /dev/null. A program started with its environment lists exactly that
 printer, whatever queues the machine has, and the machine's own scheduler is never touched."""
-import os, subprocess, time
+import os, shutil, subprocess, time
 
 PPD = "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"   # any PPD with the usual paper sizes
+
+
+def sbin(program):
+    """An administration command, also where /usr/sbin is not on a user's PATH."""
+    return shutil.which(program) or os.path.join("/usr/sbin", program)
 
 
 class PrivateCups:
@@ -33,7 +38,7 @@ class PrivateCups:
     def start(self):
         """Starts the scheduler and adds the queue as the default; raises when either fails."""
         self._write_config()
-        self.proc = subprocess.Popen(["cupsd", "-f", "-c", os.path.join(self.folder, "cupsd.conf"),
+        self.proc = subprocess.Popen([sbin("cupsd"), "-f", "-c", os.path.join(self.folder, "cupsd.conf"),
                                       "-s", os.path.join(self.folder, "cups-files.conf")],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         end = time.time() + 15
@@ -42,8 +47,8 @@ class PrivateCups:
                 self.stop()
                 raise RuntimeError(f"a private CUPS scheduler did not start (see {self.folder}/error_log)")
             time.sleep(0.1)
-        for cmd in (["lpadmin", "-p", self.queue, "-E", "-v", "file:///dev/null", "-P", PPD],
-                    ["lpadmin", "-d", self.queue]):
+        for cmd in ([sbin("lpadmin"), "-p", self.queue, "-E", "-v", "file:///dev/null", "-P", PPD],
+                    [sbin("lpadmin"), "-d", self.queue]):
             r = self._run(*cmd)
             if r.returncode != 0:
                 self.stop()
