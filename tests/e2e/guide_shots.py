@@ -5,7 +5,8 @@ Xvfb and a window manager) through the steps the guide describes, and each step'
 saved under the name the guide's pages use. Printing goes to a CUPS scheduler of this run alone,
 so the pictures show one printer called "Printer" whatever the machine has.
 
-usage: guide_shots.py QORVALE OUTDIR"""
+usage: guide_shots.py QORVALE OUTDIR [TAKING_DIR]   (TAKING_DIR, on OUTDIR's file system, holds
+the pictures while they are taken; by default OUTDIR.taking)"""
 import os, shutil, subprocess, sys, tempfile, time, traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -18,7 +19,8 @@ ax.run_in_own_session()
 from private_cups import PrivateCups  # noqa: E402
 from runchecks import main_window, no_window, start_display, wait_for  # noqa: E402
 
-PROGRAM, OUT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+PROGRAM, FINAL = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+OUT = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else FINAL + ".taking"   # moved into FINAL when all are taken
 PHOTOS = os.path.join(HERE, "..", "data", "photos")
 CHOSEN = ("Canon_40D.jpg", "DSCN0010.jpg", "DSCN0012.jpg", "canon-ixus.jpg", "fujifilm-dx10.jpg")
 # Every picture the guide shows; the run fails unless it has taken them all.
@@ -171,10 +173,23 @@ def main():
         shutil.rmtree(base, ignore_errors=True)
     missing = [n for n in SHOTS if not os.path.isfile(os.path.join(OUT, n + ".png"))]
     if failed or missing:
-        print(f"the guide's pictures are incomplete (missing: {missing}; {failed or 'no error'})")
+        print(f"the guide's pictures are incomplete (missing: {missing}; {failed or 'no error'}; see {OUT})")
         return 1
-    print(f"{len(SHOTS)} pictures in {OUT}")
+    publish()
+    print(f"{len(SHOTS)} pictures in {FINAL}")
     return 0
+
+
+def publish():
+    """Each picture replaces its old copy in one step, so that an install reading the folder at
+    the same time finds every picture, old or new."""
+    os.makedirs(FINAL, exist_ok=True)
+    for name in os.listdir(FINAL):
+        if name not in os.listdir(OUT):
+            os.remove(os.path.join(FINAL, name))
+    for name in os.listdir(OUT):
+        os.replace(os.path.join(OUT, name), os.path.join(FINAL, name))
+    os.rmdir(OUT)
 
 
 if __name__ == "__main__":
