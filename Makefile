@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench fuzz fuzz-build clean install
+.PHONY: deps configure build run test bench fuzz fuzz-build clean install guide deb
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
 
@@ -35,11 +35,22 @@ fuzz-build: deps
 fuzz: fuzz-build
 	bash scripts/fuzz-run $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# The user guide: its pages, the pictures an end-to-end run takes of this build's window (under
+# Xvfb), and its PDF form.
+guide: build
+	@cmake --build $(BUILD) -j $(JOBS) --target guide
+
+# The Debian package of this build tree, qorvale_VERSION_ARCH.deb in this folder:
+# sudo apt install ./qorvale_*.deb
+deb: guide
+	@rm -rf $(BUILD)/package && cd $(BUILD) && cpack -G DEB -B $(abspath $(BUILD))/package > /dev/null
+	@cp $(BUILD)/package/qorvale_*.deb . && ls qorvale_*.deb
+
 # Installs the program under PREFIX (default /usr/local); DESTDIR works as usual. Installing
 # straight into a prefix also refreshes its file-type and menu caches, so that the desktop
 # knows books and the menu entry at once; a staged install (DESTDIR) leaves that to its package.
 PREFIX ?= /usr/local
-install: build
+install: guide
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 	@if [ -z "$(DESTDIR)" ]; then \
 	  update-mime-database "$(PREFIX)/share/mime" && \

@@ -9,11 +9,13 @@
 #include "Unit2.h"
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QWindow>
 #include <QScopeGuard>
 #include <QTableWidget>
 #include <QToolBar>
+#include <QUrl>
 
 namespace qv {
 
@@ -23,9 +25,10 @@ constexpr int kModePhotos = 7;
 constexpr int kModeDesign = 8;
 constexpr int kModeTopMenu = 9;
 
-// The product's web site; only the paths of its pages are fixed.
-const QString kSiteAddress = QStringLiteral("https://qorvale.example.org");
-
+// The user guide is installed beside the program, PREFIX/share/doc/qorvale/guide for
+// PREFIX/bin/qorvale (the build tree's guide target writes the same layout), so the link bar
+// opens local files and the program never goes on the network.
+const QString kGuideFolder = QStringLiteral("/../share/doc/qorvale/guide");
 
 void showAndEnable(QWidget* w, bool on)
 {
@@ -40,9 +43,9 @@ void TForm1::wireSteps()
     stepSentaku.setBehaviour([this] { LabelH2Click(); }, true, locked(kModePhotos));
     stepDesign.setBehaviour([this] { LabelH3Click(); }, true, locked(kModeDesign));
     stepPrint.setBehaviour([this] { LabelH4Click(); }, true, locked(kModePrint));
-    linkHelp.setBehaviour([this] { openWebPage(QStringLiteral("/pdf/book_guide.pdf")); });
-    linkDownload.setBehaviour([this] { openWebPage(QStringLiteral("/download/index.html")); });
-    linkOtoiawase.setBehaviour([this] { openWebPage(QStringLiteral("/contact/index.html")); });
+    linkHelp.setBehaviour([this] { openGuidePage(QStringLiteral("/pdf/book_guide.pdf")); });
+    linkDownload.setBehaviour([this] { openGuidePage(QStringLiteral("/download/index.html")); });
+    linkOtoiawase.setBehaviour([this] { openGuidePage(QStringLiteral("/contact/index.html")); });
     linkExit.setBehaviour([this] { quit(); });
     linkSave.setBehaviour([this] { LabelSaveClick(); }, false);
     linkImport.setBehaviour([this] { if (Form2) Form2->LabelLoadClick(); });
@@ -53,7 +56,11 @@ void TForm1::wireSteps()
     connect(cmbVersion, QOverload<int>::of(&QComboBox::activated), this, [this](int) { cmbVersionCloseUp(); });
 }
 
-void TForm1::openWebPage(const QString& path) { platform().openUrl(kSiteAddress + path); }
+void TForm1::openGuidePage(const QString& path)
+{
+    const QString file = QDir::cleanPath(QCoreApplication::applicationDirPath() + kGuideFolder + path);
+    platform().openUrl(QUrl::fromLocalFile(file).toString());
+}
 
 void TForm1::LabelSaveClick()
 {

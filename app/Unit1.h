@@ -141,8 +141,9 @@ public:
     void LabelSaveClick();
     /// @brief Window border of the working steps (sizeable) or of the top menu (fixed).
     void setWorkingBorder(bool sizeable);
-    /// @brief Opens a page of the product's web site with the desktop's handler.
-    void openWebPage(const QString& path);
+    /// @brief Opens a page of the installed user guide (path as "/download/index.html") with the
+    /// desktop's handler.
+    void openGuidePage(const QString& path);
     // --- the print step (PrintWiring.cpp) ---
     std::unique_ptr<TPrintColumn> printColumn;
     std::unique_ptr<TPrintPanel> printPanel;   // exists with the document; fills state.print

@@ -6,12 +6,14 @@
 #include "PaintBox.h"
 #include "QorIO.h"
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 #include <QWindow>
 
 namespace qv::test {
@@ -188,6 +190,22 @@ TEST_F(Modes, CanvasGesturesAndKeysReachTheEditor)
     QTest::keyClick(field, Qt::Key_Delete);
     EXPECT_EQ(field->text(), "2");
     EXPECT_EQ(d.items[1].centerX, x + 10);
+}
+
+TEST_F(Modes, LinkBarOpensTheInstalledGuideNeverTheNetwork)
+{
+    // The guide's pages keep the link bar's fixed paths, under PREFIX/share/doc/qorvale/guide
+    // beside PREFIX/bin; a web address would open nothing on a machine without that site.
+    open();
+    const QString guide = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/doc/qorvale/guide");
+    const std::pair<const char*, const char*> links[] = {
+        {"LabelHelp", "/pdf/book_guide.pdf"}, {"LabelDownload", "/download/index.html"},
+        {"LabelMail", "/contact/index.html"}};
+    for (const auto& [label, page] : links) {
+        fakePlatform.openedUrls.clear();
+        QTest::mouseClick(find<QLabel>(label), Qt::LeftButton);
+        EXPECT_EQ(fakePlatform.openedUrls, QStringList(QUrl::fromLocalFile(guide + page).toString())) << label;
+    }
 }
 
 } // namespace

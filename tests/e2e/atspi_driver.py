@@ -178,6 +178,28 @@ class Pointer:
         time.sleep(0.2)
 
 
+def select_photos_of_folder(app, pointer, folder, photos):
+    """Opens folder in the photo browser by typing it into the path box, then selects all of it."""
+    # A combo box is announced by its text on this platform: the path box shows a folder.
+    box = find(app, None, ["combo box"], match=lambda a: name(a).startswith("/"))
+    pointer.click_on(box, dx=-40)
+    pointer.key("ctrl+a")
+    pointer.type(folder)
+    pointer.key("Return")
+    first = find(app, None, ["list item"], match=lambda a: name(a).lower() in map(str.lower, photos))
+    pointer.click_on(first)
+    pointer.key("ctrl+a")
+
+
+def open_page(app, pointer, number, right=True):
+    """Clicks the navigator thumbnail named with the page number, on the half of that page."""
+    pic = find(app, None, ["filler"], match=lambda a: str(number) in name(a).split())
+    x, y, w, h = extents(pic)
+    both = len(name(pic).split()) == 2
+    pointer.click((x + (3 * w // 4 if right else w // 4) if both else x + w // 2, y + h // 2))
+    time.sleep(0.5)
+
+
 def press(pointer, acc):
     """Presses a control: its own action where it has one, a click at its middle otherwise."""
     if not do_action(acc):

@@ -175,12 +175,7 @@ class Road:
         return ax.find_all(self.find(None, ["table"]), roles=["table cell"]) or []
 
     def open_page(self, number, right=True):
-        """Clicks the navigator thumbnail named with the page number, on the half of that page."""
-        pic = self.find(None, ["filler"], match=lambda a: str(number) in ax.name(a).split())
-        x, y, w, h = ax.extents(pic)
-        both = len(ax.name(pic).split()) == 2
-        self.ptr.click((x + (3 * w // 4 if right else w // 4) if both else x + w // 2, y + h // 2))
-        time.sleep(0.5)
+        ax.open_page(self.app, self.ptr, number, right)
 
     def render_all(self, work, into):
         """Every page folder drawn as the editor draws it, one PNG each; their bytes by page."""
@@ -208,15 +203,7 @@ class Road:
         os.makedirs(folder)
         for p in PHOTOS:
             shutil.copy(os.path.join(DATA, p), folder)
-        # A combo box is announced by its text on this platform: the path box shows a folder.
-        box = self.find(None, ["combo box"], match=lambda a: ax.name(a).startswith("/"))
-        self.ptr.click_on(box, dx=-40)
-        self.ptr.key("ctrl+a")
-        self.ptr.type(folder)
-        self.ptr.key("Return")
-        first = self.find(None, ["list item"], match=lambda a: ax.name(a).lower() in map(str.lower, PHOTOS))
-        self.ptr.click_on(first)
-        self.ptr.key("ctrl+a")
+        ax.select_photos_of_folder(self.app, self.ptr, folder, PHOTOS)
         self.shot("02-folder-of-five")
         self.click("写真追加", ["label"], dy=-5)
         img = os.path.join(self.work, "img")
