@@ -18,7 +18,6 @@ public:
         QString key;     // identifies the file's state (path, size, time)
         QString path;
         bool jpeg = false;
-        int generation = 0;
         QByteArray cached; // bytes of the disk cache, if it holds this thumbnail
         bool store = false; // encode a new thumbnail for the disk cache
     };
