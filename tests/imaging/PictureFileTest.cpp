@@ -1,0 +1,120 @@
+// The one road from a picture file to a bitmap: files are read, never mapped, so a photo cut
+// short while it is read is no crash; what a read costs is checked before it is made.
+#include "BmpCodec.h"
+#include "ChildProcess.h"
+#include "JpegCodec.h"
+#include "PictureFile.h"
+#include "PictureTestFiles.h"
+#include "TestEnv.h"
+#include "Thumbnailer.h"
+#include <QFile>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <random>
+#include <thread>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace qv;
+using qv::test::baseDir;
+
+namespace {
+
+bool writeWhole(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Each reader of picture files, as the import, the pages and the folder list use them.
+bool readOnce(const QString& reader, const QString& path)
+{
+    if (reader == QLatin1String("jpeg"))
+        return decodeJpegFile(path, 1).ok();
+    if (reader == QLatin1String("bmp"))
+        return readBmpFile(path).ok();
+    return makeThumbnail(path, reader == QLatin1String("thumbnail-jpeg"), 84).outcome == ThumbOutcome::Ready;
+}
+
+QByteArray noiseJpeg(int side)
+{
+    std::mt19937 rng(3);
+    qv::test::JpegSpec spec;
+    spec.width = spec.height = side;
+    return qv::test::makeJpeg(spec, [&](int, unsigned char* row) {
+        for (int x = 0; x < side * 3; ++x)
+            row[x] = uchar(rng());
+    });
+}
+
+QByteArray noiseBmp(int side)
+{
+    TBigBitmap b(side, side, 24);
+    std::mt19937 rng(4);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side * 3; ++x)
+            b.scanLine(y)[x] = uchar(rng());
+    return encodeBmp24(b);
+}
+
+} // namespace
+
+// Another program cuts the file to 1 KiB at moments spread over the read and decode.
+QV_TEST_CHILD(CutWhileReading)
+{
+    const QString reader = args.value(0), path = args.value(1);
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return 2;
+    const QByteArray original = f.readAll();
+    f.close();
+    for (int delayUs : {0, 300, 1000, 3000, 8000, 20000, 50000}) {
+        if (!writeWhole(path, original))
+            return 3;
+        std::thread cut([&] {
+            std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
+            if (::truncate(QFile::encodeName(path).constData(), 1024) != 0)
+                std::abort();
+        });
+        readOnce(reader, path);
+        cut.join();
+    }
+    return 0;
+}
+
+TEST(PictureFile, APhotoCutShortWhileItIsReadIsNoCrash)
+{
+    const QString jpeg = baseDir() + "big.jpg", bmp = baseDir() + "big.bmp";
+    ASSERT_TRUE(writeWhole(jpeg, noiseJpeg(2000)));
+    ASSERT_TRUE(writeWhole(bmp, noiseBmp(3000)));
+    for (const char* reader : {"jpeg", "bmp", "thumbnail-jpeg", "thumbnail-bmp"}) {
+        const QString file = QString(reader).endsWith("jpeg") ? jpeg : bmp;
+        const qv::test::MeasuredRun run = qv::test::runMeasuredChild("CutWhileReading", {reader, file});
+        EXPECT_TRUE(run.exitedCleanly()) << reader << ": the program ended by signal " << run.signal
+                                         << " (7 is SIGBUS), exit " << run.exitCode << run.err.toStdString();
+    }
+}
+
+TEST(PictureFile, ReadsWhatTheFileHoldsAndRefusesWhatIsNoFile)
+{
+    const QByteArray photo = noiseJpeg(64);
+    const QString path = baseDir() + "p.jpg";
+    ASSERT_TRUE(writeWhole(path, photo));
+    const PictureBytes whole = readPictureFile(path);
+    EXPECT_TRUE(whole.ok());
+    EXPECT_EQ(whole.bytes, photo);
+    const PictureBytes head = readPictureHead(path, 100);
+    EXPECT_EQ(head.bytes, photo.left(100));
+    EXPECT_EQ(head.fileSize, photo.size());
+
+    const PictureBytes missing = readPictureFile(baseDir() + "gone.jpg");
+    EXPECT_TRUE(missing.missing);
+    EXPECT_FALSE(missing.ok());
+    // A pipe named like a photo would never end, a folder is no file.
+    const QString pipe = baseDir() + "pipe.jpg";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_TRUE(readPictureFile(pipe).error.contains("not a regular file"));
+    EXPECT_FALSE(loadPicture(baseDir(), PictureFormat::Jpeg, {}).ok());
+    EXPECT_EQ(makeThumbnail(pipe, true, 84).outcome, ThumbOutcome::Broken);
+    EXPECT_EQ(makeThumbnail(baseDir() + "gone.jpg", true, 84).outcome, ThumbOutcome::Vanished);
+}
