@@ -59,6 +59,8 @@ public:
     void setDiskCacheFile(const QString& file) { disk.open(file); }
     /// @brief Waits until the thumbnails asked for are made, and delivers them (tests, benchmarks).
     void waitForThumbnails();
+    /// @brief Thumbnails being made on the workers right now (tests).
+    int thumbnailsInProgress() const { return queue.runningCount(); }
 
 signals:
     void folderChanged(const QString& path);

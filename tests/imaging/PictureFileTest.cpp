@@ -6,8 +6,11 @@
 #include "PictureFile.h"
 #include "PictureTestFiles.h"
 #include "TestEnv.h"
+#include "PictureBudget.h"
+#include "ThumbQueue.h"
 #include "Thumbnailer.h"
 #include <QFile>
+#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <random>
@@ -117,4 +120,56 @@ TEST(PictureFile, ReadsWhatTheFileHoldsAndRefusesWhatIsNoFile)
     EXPECT_FALSE(loadPicture(baseDir(), PictureFormat::Jpeg, {}).ok());
     EXPECT_EQ(makeThumbnail(pipe, true, 84).outcome, ThumbOutcome::Broken);
     EXPECT_EQ(makeThumbnail(baseDir() + "gone.jpg", true, 84).outcome, ThumbOutcome::Vanished);
+}
+
+// Thumbnail workers of a machine with many processors: 16 of them on 16 large progressive
+// photos (36 MiB of coefficients each); the child reports its size before they start.
+QV_TEST_CHILD(ThumbnailWorkers)
+{
+    const int threads = args.value(0).toInt();
+    std::atomic<int> made{0};
+    ThumbQueue queue([&](const ThumbQueue::Job&, const ThumbResult& r) { made += r.outcome == ThumbOutcome::Ready; }, 84, threads);
+    std::vector<ThumbQueue::Job> jobs;
+    for (const QString& path : args.mid(1)) {
+        ThumbQueue::Job j;
+        j.key = j.path = path;
+        j.jpeg = true;
+        jobs.push_back(j);
+    }
+    std::printf("baseline %lld\n", qv::test::residentKb());
+    std::fflush(stdout);
+    queue.replace(std::move(jobs));
+    queue.waitForDone();
+    std::printf("made %d\nshared peak %lld\n", made.load(), thumbnailBudget().peakTaken() >> 20);
+    return 0;
+}
+
+TEST(PictureFile, ThumbnailWorkersShareOneBudgetHoweverManyThereAre)
+{
+    std::mt19937 rng(8);
+    qv::test::JpegSpec spec;
+    spec.width = 4000;
+    spec.height = 3000;
+    spec.progressive = true;
+    spec.quality = 40;
+    const QByteArray photo = qv::test::makeJpeg(spec, [&](int, unsigned char* row) {
+        for (int x = 0; x < spec.width * 3; ++x)
+            row[x] = uchar(rng() & 0x3F);
+    });
+    QStringList files;
+    for (int i = 0; i < 16; ++i) {
+        files << baseDir() + QString("p%1.jpg").arg(i);
+        ASSERT_TRUE(writeWhole(files.last(), photo));
+    }
+    for (const int threads : {2, 16}) {
+        const qv::test::MeasuredRun r = qv::test::runMeasuredChild("ThumbnailWorkers", QStringList{QString::number(threads)} + files);
+        ASSERT_TRUE(r.exitedCleanly()) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains("made 16")) << r.out.toStdString();
+        const qint64 baselineKb = r.out.section("baseline ", 1).section('\n', 0, 0).toLongLong();
+        const qint64 grownMb = (r.peakKb - baselineKb) / 1024;
+        std::printf("measured: %d thumbnail workers: %lld MB above the program's own %lld MB (%s MB taken from the "
+                    "budget at most), %.2f s CPU\n", threads, grownMb, baselineKb / 1024,
+                    qPrintable(r.out.section("shared peak ", 1).trimmed()), r.cpuSeconds);
+        EXPECT_LE(grownMb, (kThumbnailBudgetBytes >> 20) + 48) << threads << " workers";
+    }
 }
