@@ -33,7 +33,7 @@ struct Bomb {
 QVector<Bomb> bombs()
 {
     return {{"progressive-20000.jpg", forgedJpeg(20000, 20000, true)},
-            {"scans-1000.jpg", manyScansJpeg(8000, 8000, 1000)},
+            {"scans-1000.jpg", manyScansJpeg(20000, 20000, 1000)},
             {"forged-30000.jpg", forgedJpeg(30000, 30000, false)},
             {"forged-60000x30000.jpg", forgedJpeg(60000, 30000, false)},
             {"sequential-20000.jpg", forgedJpeg(20000, 20000, false)},
@@ -61,6 +61,18 @@ std::string report(const MeasuredRun& r)
 }
 
 } // namespace
+
+// Writes the bombs into a folder for the fuzz targets' regressions (scripts/fuzz-bombs); the
+// BMP at a size the fuzzers read whole.
+QV_TEST_CHILD(WriteBombs)
+{
+    const QString folder = args.value(0) + QLatin1Char('/');
+    for (const Bomb& b : bombs())
+        if (!QString(b.name).endsWith(".bmp"))
+            writeBomb(folder, b);
+    writeBomb(folder, {"runs-8000.bmp", runsBmp(8000, 8000)});
+    return 0;
+}
 
 TEST(HostileFiles, EachBombImportedIsRefusedWithTheImportsMessageOrBounded)
 {
