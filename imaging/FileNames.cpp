@@ -1,5 +1,6 @@
 #include "FileNames.h"
 #include <QStringDecoder>
+#include <QUrl>
 
 namespace qv {
 namespace {
@@ -72,6 +73,14 @@ QByteArray nativePath(const QString& path)
         run = i + 1;
     }
     return out;
+}
+
+QString fileUrl(const QString& path)
+{
+    QUrl url;
+    url.setScheme(QStringLiteral("file"));
+    url.setPath(QString::fromLatin1(nativePath(path).toPercentEncoding("/")), QUrl::TolerantMode);
+    return url.toString();
 }
 
 QString displayFileName(const QString& name)

@@ -13,6 +13,9 @@ namespace qv {
 QString pathFromNative(const QByteArray& native);
 /// @brief The bytes of a path for the file system (the inverse of pathFromNative).
 QByteArray nativePath(const QString& path);
+/// @brief The file: address of a path, byte for byte (a name that is not UTF-8 keeps its bytes
+/// percent-encoded), for handing a file or folder to the system.
+QString fileUrl(const QString& path);
 /// @brief A name for people: as it is when valid UTF-8, else read as Windows-31J when the bytes
 /// are that, else UTF-8 with U+FFFD for each byte that is not.
 QString displayFileName(const QString& name);

@@ -6,7 +6,7 @@
 namespace qv {
 namespace {
 
-ThumbResult broken() { return {ThumbOutcome::Broken, {}}; }
+ThumbResult broken() { return {ThumbOutcome::Broken, {}, {}}; }
 
 ThumbResult fitted(TBigBitmap& bitmap, int box)
 {
@@ -15,7 +15,7 @@ ThumbResult fitted(TBigBitmap& bitmap, int box)
         return broken();
     if (image.width() > box || image.height() > box)
         image = image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return {ThumbOutcome::Ready, image};
+    return {ThumbOutcome::Ready, image, {}};
 }
 
 PictureRequest thumbRequest(int box)
@@ -33,7 +33,7 @@ PictureFormat formatOf(bool jpeg) { return jpeg ? PictureFormat::Jpeg : PictureF
 ThumbResult fromLoad(ImageLoadResult&& r, int box)
 {
     if (r.missing)
-        return {ThumbOutcome::Vanished, {}};
+        return {ThumbOutcome::Vanished, {}, {}};
     return r.ok() ? fitted(r.bitmap, box) : broken();
 }
 

@@ -1,4 +1,5 @@
 #include "TImgListView.h"
+#include "FileNames.h"
 #include "Platform.h"
 #include <QContextMenuEvent>
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTimer>
-#include <QUrl>
 
 namespace qv {
 namespace {
@@ -191,7 +191,7 @@ FolderState TImgListView::defaultAction(int row)
             emit folderUnreadable(path);
         return state;
     }
-    platform().openUrl(QUrl::fromLocalFile(it.path).toString());
+    platform().openUrl(fileUrl(it.path));
     return FolderState::Readable;
 }
 
@@ -204,7 +204,7 @@ QMenu* TImgListView::contextMenu(int row)
     // A folder is shown itself, a file or the empty part of the list in the folder listed now.
     const QString shown = onItem && item(row).isFolder ? item(row).path : currentPath();
     menu->addAction(QStringLiteral("フォルダを開く"), this, [shown] {
-        platform().openUrl(QUrl::fromLocalFile(shown).toString());
+        platform().openUrl(fileUrl(shown));
     })->setEnabled(!shown.isEmpty());
     menu->addSeparator();
     bool photoSelected = false;
