@@ -8,13 +8,11 @@ namespace {
 constexpr qint64 kDefaultBudget = kMaxBitmapPixels * 4;
 std::atomic<qint64> budget{kDefaultBudget};
 
-// A budget bounds the process only if freed picture memory goes back to the system. By
-// default glibc raises its mmap threshold to the size of the last large block freed, and the
-// freed blocks after it then stay in each thread's own arena: 16 thumbnail workers kept twice
-// what their shares allowed. Blocks of 4 MiB and more (coefficient arrays, file bytes,
-// bitmaps) are mapped and unmapped on their own, set once at start-up.
-constexpr int kOwnMappingBytes = 4 << 20;
-const bool mappingThresholdSet = ::mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes) == 1;
+// A budget bounds the process only if the memory a decode frees is there for the next one.
+// glibc gives every thread an arena of its own, which keeps what its last picture took: 16
+// thumbnail workers held twice what their shares allowed. One arena for all threads, set once
+// at start-up, lets each decode reuse what the one before it freed, whatever the thread count.
+const bool oneArena = ::mallopt(M_ARENA_MAX, 1) == 1;
 } // namespace
 
 bool pictureFits(qint64 width, qint64 height)
