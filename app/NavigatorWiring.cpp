@@ -28,6 +28,36 @@ private:
     std::function<bool(QEvent*)> handle;
 };
 
+/// Swallows the user's input while it is in force.
+class InputSwallow : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+/// The fixed pauses of a page switch keep the event loop from running: what the user clicked or
+/// typed meanwhile waits in the queue. It was meant for a window that was busy, so it goes.
+void dropInputThatWaited()
+{
+    InputSwallow swallow;
+    qApp->installEventFilter(&swallow);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    qApp->removeEventFilter(&swallow);
+}
+
 bool busyCursorShowing()
 {
     const QCursor* c = QApplication::overrideCursor();
@@ -44,7 +74,11 @@ PageNavigator* TForm1::pageNavigator()
         h.applyLayout = [this](const NavigatorLayout& l) { frame4->applyLayout(l); };
         h.drawThumbnail = [this] { drawNavigatorThumbnail(); };
         h.repaintCanvas = [this] { PBMain->update(); };
-        h.enableWindow = [this](bool on) { setEnabled(on); };
+        h.enableWindow = [this](bool on) {
+            if (on)
+                dropInputThatWaited();
+            setEnabled(on);
+        };
         h.showPrintFrame = [this](bool on) { PrtFrame->setVisible(on); };
         h.busyCursorShowing = busyCursorShowing;
         h.autoPaperTicked = [this] {

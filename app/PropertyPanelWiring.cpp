@@ -1,6 +1,7 @@
 // The property panel in the window's tool area, the alignment pop-up menu of the canvas and
 // the text entry dialog, and the window hooks through which the editor reaches them.
 #include "AlignMenu.h"
+#include "EditorCore.h"
 #include "PaintBox.h"
 #include "PropertyPanel.h"
 #include "Unit1.h"
@@ -25,6 +26,11 @@ void TForm1::setUpPropertyPanel()
 
     PopupMenu1 = buildAlignMenu(PBMain, [this](AlignCommand c) { alignCommand(c); });
     attachAlignMenu(PBMain, PopupMenu1, false);
+    // The menu opens on the press and takes the button's release: the gesture ends here.
+    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] {
+        if (editor)
+            applyChanges(editor->releaseTaken());
+    });
     moji = new Tmoji(this);
 
     WindowHooks& w = state.window;

@@ -193,8 +193,12 @@ void TForm1::showTopMenu()
 
 bool TForm1::FormCloseQuery()
 {
-    if (!state.modified || !dialogs().confirm(kMsgSaveBeforeQuit))
+    if (!state.modified)
         return true;
+    // Yes is the default, so that a stray Enter keeps the book; Escape keeps the window open.
+    const Answer answer = dialogs().ask(kMsgSaveBeforeQuit);
+    if (answer != Answer::Yes)
+        return answer == Answer::No;
     // A failed or cancelled save keeps the window open with the book unchanged.
     return !SaveFile || SaveFile();
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace qv {
 namespace {
@@ -34,6 +35,23 @@ bool WidgetDialogs::confirm(const QString& text)
     // No is the default so that a stray Enter never starts anything.
     return runBox(QMessageBox::Question, QApplication::applicationName(), text,
                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+Answer WidgetDialogs::ask(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No,
+                    owner());
+    box.setDefaultButton(QMessageBox::Yes);
+    // Escape and the window's close button click the escape button: a hidden Cancel, so that
+    // neither can be taken for No.
+    QAbstractButton* cancel = box.addButton(QMessageBox::Cancel);
+    cancel->hide();
+    box.setEscapeButton(cancel);
+    box.exec();
+    const QAbstractButton* clicked = box.clickedButton();
+    if (clicked == box.button(QMessageBox::Yes))
+        return Answer::Yes;
+    return clicked == box.button(QMessageBox::No) ? Answer::No : Answer::Cancel;
 }
 
 QString WidgetDialogs::openFile(const QString& caption, const QString& filter)

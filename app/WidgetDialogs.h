@@ -10,6 +10,7 @@ public:
     void showmess(const QString& text) override;
     void error(const QString& text) override;
     bool confirm(const QString& text) override;
+    Answer ask(const QString& text) override;
     QString openFile(const QString& caption, const QString& filter) override;
     QString saveFile(const QString& caption, const QString& filter, const QString& suggested) override;
     bool textEntry(TextDialogValues& values) override;

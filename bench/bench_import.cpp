@@ -6,10 +6,13 @@
 //                                          (peer: djpeg -scale 1/2 | cjpeg -quality 90)
 //   BM_CopyCodec/k   the copy's decode and encode alone, in memory
 // k = 0: ten photos of 4000 x 3000, k = 1: ten of 6000 x 4000, stretched from the real photos
-// of the test data in tests/data (camera quality 95) and made once in $QV_BENCH_PHOTOS (default /tmp/qv-bench-photos).
+// of the test data (tests/data/photos of the source tree, or $QV_TESTDATA/photos; camera quality
+// 95) and made once in $QV_BENCH_PHOTOS (default /tmp/qv-bench-photos).
 //
-//   bench_import                 the timings
-//   bench_import --make-photos   only make the photos and print their folder
+//   bench_import                   the timings
+//   bench_import --make-photos     only make the photos and print their folder
+//   bench_import --source-photos   only print the real photos they are stretched from
+// Without any real photo it says so and ends with status 2.
 #include "BmpCodec.h"
 #include "ExifOrientation.h"
 #include "JpegCodec.h"
@@ -38,12 +41,17 @@ QString photoFolder()
     return env.isEmpty() ? QDir::tempPath() + "/qv-bench-photos" : QString::fromLocal8Bit(env);
 }
 
+QString sourceFolder()
+{
+    // The source tree's test data wherever the program runs from, as the tests find theirs.
+    const QByteArray env = qgetenv("QV_TESTDATA");
+    return (env.isEmpty() ? QStringLiteral(QV_TESTDATA_DIR) : QString::fromLocal8Bit(env)) + "/photos";
+}
+
 // The largest real photos first: their detail, not an upscaled blur, sets the decode cost.
 QStringList sourcePhotos()
 {
-    const QByteArray env = qgetenv("QV_TESTDATA");
-    QDir dir(env.isEmpty() ? QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../tests/data/photos"
-                           : QString::fromLocal8Bit(env) + "/photos");
+    QDir dir(sourceFolder());
     QFileInfoList files = dir.entryInfoList({"*.jpg"}, QDir::Files);
     std::sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) { return a.size() > b.size(); });
     QStringList paths;
@@ -122,6 +130,17 @@ BENCHMARK(copyCodec)->Name("BM_CopyCodec")->Arg(0)->Arg(1)->Unit(benchmark::kMil
 
 int main(int argc, char** argv)
 {
+    const QStringList sources = sourcePhotos();
+    if (sources.isEmpty()) {
+        std::fprintf(stderr, "bench_import: no photos (*.jpg) in %s to make the benchmark's photos from; "
+                             "set QV_TESTDATA to a folder holding photos/\n", qPrintable(sourceFolder()));
+        return 2;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--source-photos") == 0) {
+        for (const QString& p : sources)
+            std::printf("%s\n", qPrintable(p));
+        return 0;
+    }
     if (argc > 1 && std::strcmp(argv[1], "--make-photos") == 0) {
         for (int k = 0; k < 2; ++k)
             photosOfSize(k);

@@ -83,6 +83,7 @@ struct PaintFixture {
             doc->items.append(item(kind, -1500 + 600 * k, 0, 360, 240, k == 1 ? 20 : 0, rgbColor(40 * k, 90, 200)));
         }
         r = std::make_unique<PageRenderer>(*doc, st);
+        r->withoutEditor();
         r->paintBox = QSize(1920, 1080);
         r->MPaint(kTargetEditor); // fills the screen-ready image copies, as the first paint does
     }

@@ -1,7 +1,9 @@
 // Printing one sheet: the quarter turn of a 3500 x 3500 page bitmap on raw rows against
 // QImage::transformed by 90 degrees on the same bitmap, and the whole preparation of a Palm page
-// with 8 photos at 600 dpi (printer target, turn, cut to the printable area).
+// with 8 photos at 600 dpi (printer target, turn, cut to the printable area; /1 also the sheet's
+// PDF document that the job sends).
 #include "PageRenderer.h"
+#include "SheetPdf.h"
 #include "SheetPrinting.h"
 #include <QGuiApplication>
 #include <QPainter>
@@ -72,6 +74,7 @@ void BM_PrepareSheetPalm8Photos600dpi(benchmark::State& state)
         doc.items.append(it);
     }
     PageRenderer r(doc, st);
+    r.withoutEditor();
     r.loadPoolPhoto = poolPhoto;
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
@@ -85,6 +88,12 @@ void BM_PrepareSheetPalm8Photos600dpi(benchmark::State& state)
         QImage sheet = cutToPrintableArea(turned, m);
         turned = QImage();
         sheet.convertTo(QImage::Format_BGR888);
+        if (state.range(0) == 1) {
+            const QByteArray pdf = sheetPdf(sheet, {419.53, 419.53}, sheetPictureRectPt(sheet.size(), {}, 600));
+            sheet = QImage();
+            state.counters["pdf_MB"] = pdf.size() / double(1 << 20);
+            benchmark::DoNotOptimize(pdf);
+        }
         benchmark::DoNotOptimize(sheet);
     }
     rusage u{};
@@ -98,7 +107,7 @@ void BM_PrepareSheetPalm8Photos600dpi(benchmark::State& state)
 
 BENCHMARK(BM_QuarterTurnRawRows)->Arg(24)->Arg(32)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_QImageTransformed90)->Arg(24)->Arg(32)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-BENCHMARK(BM_PrepareSheetPalm8Photos600dpi)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(5);
+BENCHMARK(BM_PrepareSheetPalm8Photos600dpi)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(5);
 
 int main(int argc, char** argv)
 {

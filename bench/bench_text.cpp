@@ -38,6 +38,7 @@ struct Page {
         doc->setQorType();
         doc->zoomLevel = 8;
         r = std::make_unique<PageRenderer>(*doc, st);
+        r->withoutEditor();
         r->paintBox = {1400, 1000};
         for (int i = 0; i < kItems; ++i) {
             TItemStatus it;

@@ -1,7 +1,7 @@
 #include "Alignment.h"
 #include "Numbers.h"
-#include <cmath>
-#include <numbers>
+#include <algorithm>
+#include <limits>
 
 namespace qv {
 
@@ -11,7 +11,7 @@ struct Axis {
     bool horizontal;
     int32_t& centre(TItemStatus& it) const { return horizontal ? it.centerX : it.centerY; }
     int32_t centre(const TItemStatus& it) const { return horizontal ? it.centerX : it.centerY; }
-    int32_t extent(const TItemStatus& it) const { return turnedExtent(it, horizontal); }
+    int32_t extent(const TItemStatus& it) const { return horizontal ? it.width : it.height; }
     // Edges as whole units, halves of the extent dropping their fraction.
     int64_t low(const TItemStatus& it) const { return int64_t(centre(it)) - extent(it) / 2; }
     int64_t high(const TItemStatus& it) const { return int64_t(centre(it)) + extent(it) / 2; }
@@ -122,19 +122,6 @@ void distribute(TItemList& items, const Axis& a)
 }
 
 } // namespace
-
-int32_t turnedExtent(const TItemStatus& item, bool horizontal)
-{
-    const int32_t along = horizontal ? item.width : item.height;
-    const int32_t across = horizontal ? item.height : item.width;
-    const int turn = ((item.angle % 360) + 360) % 360;
-    if (turn == 0 || turn == 180)
-        return along;
-    if (turn == 90 || turn == 270)
-        return across;
-    const double rad = turn * std::numbers::pi / 180.0;
-    return nearest(std::abs(along * std::cos(rad)) + std::abs(across * std::sin(rad)));
-}
 
 void runAlignCommand(TItemList& items, AlignCommand command)
 {

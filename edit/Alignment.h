@@ -1,7 +1,7 @@
 #pragma once
 // The alignment and distribution commands of the canvas pop-up menu. They move selected items
-// along one axis (centerX or centerY) and change nothing else; a turned item is measured by
-// the box it covers on the page.
+// along one axis (centerX or centerY) and change nothing else. Every item is measured by its
+// centre and its width (or height) as stored, turned or not, as the property panel shows it.
 #include "QorDef.h"
 
 namespace qv {
@@ -20,9 +20,5 @@ enum class AlignCommand {
 /// @brief Runs one command on the selected items of the list (element 0 is skipped).
 /// Distribution deselects an item that spans another one along the axis.
 void runAlignCommand(TItemList& items, AlignCommand command);
-
-/// @brief The extent of an item along one axis as it stands on the page: its width (or height)
-/// when unturned, else the width (or height) of the box its turned outline covers.
-int32_t turnedExtent(const TItemStatus& item, bool horizontal);
 
 } // namespace qv

@@ -25,6 +25,9 @@ EditorCore::EditorCore(TForm2& d, TMainState& s, PageRenderer& v) : doc(d), st(s
 {
     st.window.refreshToolButtons = [this] { refreshToolButtons(); };
     st.window.selectSelectionTool = [this] { returnToSelectTool(); };
+    // Drawing a text asks whether it leaves the selection and then moves the scale anchor.
+    view.freeScalingActive = [this] { return freeScalingActive(); };
+    view.reanchorScale = [this] { reanchorScale(); };
 }
 
 QPoint EditorCore::origin() const { return {view.cPosX(), view.cPosY()}; }
@@ -97,6 +100,15 @@ void EditorCore::selectToolClick()
     pending.canvas = true;
 }
 
+bool EditorCore::freeScalingActive() const { return doc.currentTool == kToolScale && !doc.ctrlReleased; }
+
+void EditorCore::reanchorScale()
+{
+    const SelBounds b = selectionBoundsOf(doc);
+    const double a = doc.amp();
+    st.view.handlePoint = QPoint(nearest(b.L * a) + origin().x(), nearest(b.T * a) + origin().y());
+}
+
 void EditorCore::returnToSelectTool()
 {
     if (doc.currentTool == kToolScroll)
@@ -113,14 +125,10 @@ ChangeSet EditorCore::ToolButtonClick(int button)
     case kBtnText: setTool(kToolText); break;
     case kBtnRect: setTool(kToolRect); break;
     case kBtnEllipse: setTool(kToolEllipse); break;
-    case kBtnScale: {
-        // The preview takes the selection's top-left corner afresh as its anchor.
+    case kBtnScale:
         setTool(kToolScale);
-        const SelBounds b = selectionBoundsOf(doc);
-        const double a = doc.amp();
-        st.view.handlePoint = QPoint(nearest(b.L * a) + origin().x(), nearest(b.T * a) + origin().y());
+        reanchorScale();
         break;
-    }
     case kBtnRotate: setTool(kToolRotate); break;
     case kBtnScroll:
         doc.notSelect();

@@ -60,6 +60,9 @@ public:
     ChangeSet MPLabelMouseMove(const PointerInput& in, bool buttonHeld);
     ChangeSet MPLabelMouseUp(const PointerInput& in);
     ChangeSet MPLabelDblClick(const PointerInput& in);
+    /// @brief The end of a gesture whose release something else took (the canvas's pop-up
+    /// menu): the button is up and the gesture's flags and previews are reset.
+    ChangeSet releaseTaken();
     /// @brief Key preview of the window; returns whether the key is consumed.
     bool FormKeyDown(const KeyInput& in, ChangeSet& out);
     ChangeSet FormKeyUp();
@@ -75,6 +78,10 @@ public:
     void toolshow();
     void updateRotateButton();
     void returnToSelectTool();
+    /// @brief The scale tool runs with Ctrl held: texts then take no part in the scaling.
+    bool freeScalingActive() const;
+    /// @brief The scale drag's anchor becomes the selection's top-left corner as it is now.
+    void reanchorScale();
     /// @brief Tool buttons follow the selection (the document's notSelect and deleteItem call it).
     void refreshToolButtons();
     /// @brief Changes gathered by calls from outside the input handlers (tool refreshes).
@@ -105,6 +112,7 @@ private:
     void releaseCreate(QPoint rel);
     bool pageFull();
     void releaseRotate();
+    void releaseTail();
     void ctrlKey(int key);
     QPoint arrowStep(int key) const;
 };

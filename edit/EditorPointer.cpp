@@ -24,8 +24,12 @@ ChangeSet EditorCore::MPLabelMouseDown(const PointerInput& in)
     }
     bool textEdited = false;
     const int hit = hitItemAt(doc.pressPoint, textEdited, in);
-    if (textEdited)
-        return takeChanges();
+    if (textEdited) {
+        // The modal text dialog took the button's release: the gesture ends where it began.
+        ChangeSet c = takeChanges();
+        c.merge(MPLabelMouseUp(in));
+        return c;
+    }
     if (hit > 0)
         pressOnItem(hit, in);
     else
@@ -110,14 +114,8 @@ void EditorCore::updateDragPreview()
     const SelBounds b = selectionBoundsOf(doc);
     const double a = doc.amp();
     if (doc.currentTool == kToolScale && doc.anySelected) {
-        if (!doc.ctrlReleased) {
-            // Free scaling would distort lettering: texts leave the selection.
-            for (int i = 1; i < doc.items.size(); ++i)
-                if (doc.items[i].kind == kKindText)
-                    doc.items[i].selected = false;
-            doc.setItemSelect();
-        }
-        const ScaleRatios r = scaleRatiosFor(selectionBoundsOf(doc), a, doc.pointerPoint, !doc.ctrlReleased);
+        // With Ctrl held the texts have left the selection when they were last drawn.
+        const ScaleRatios r = scaleRatiosFor(b, a, doc.pointerPoint, !doc.ctrlReleased);
         st.view.scaleRatioX = r.x;
         st.view.scaleRatioY = r.y;
     } else if (doc.currentTool == kToolRotate && doc.anySelected) {
@@ -178,11 +176,23 @@ ChangeSet EditorCore::MPLabelMouseUp(const PointerInput& in)
     }
     if (doc.currentTool == kToolRotate)
         releaseRotate();
+    releaseTail();
+    return takeChanges();
+}
+
+void EditorCore::releaseTail()
+{
+    doc.buttonDown = false;
     st.view.scaleRatioX = st.view.scaleRatioY = 1.0;
     st.view.rotationDelta = 0;
     doc.freshSelect = true;
     doc.bandArmed = false;
     pending.canvas = pending.thumbnail = pending.properties = true;
+}
+
+ChangeSet EditorCore::releaseTaken()
+{
+    releaseTail();
     return takeChanges();
 }
 
@@ -222,7 +232,7 @@ void EditorCore::releaseBand(QPoint rel)
 {
     if (!doc.bandArmed)
         return;
-    const QRect band = QRect(doc.pressPoint, rel).normalized();
+    const QRect band = spanRect(doc.pressPoint, rel);
     const double a = doc.amp();
     for (int i = 1; i < doc.items.size(); ++i) {
         TItemStatus& it = doc.items[i];
@@ -271,7 +281,9 @@ void EditorCore::releaseRotate()
 
 ChangeSet EditorCore::MPLabelDblClick(const PointerInput&)
 {
-    if (!doc.anySelected) {
+    // Only a double-click on empty canvas hides the guides, not one whose text dialog emptied
+    // and so deleted the text.
+    if (!doc.anySelected && !st.view.textDialogOpened) {
         doc.hideGuides = !doc.hideGuides;
         pending.canvas = true;
     }

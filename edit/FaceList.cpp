@@ -1,4 +1,6 @@
 #include "FaceList.h"
+#include "FontSetup.h"
+#include "Sjis.h"
 #include <QFont>
 #include <QFontDatabase>
 #include <algorithm>
@@ -8,7 +10,11 @@ namespace qv {
 QStringList offeredFaces(const QStringList& installed, const QStringList& substituted)
 {
     QStringList faces = installed + substituted;
-    faces.removeIf([](const QString& f) { return f.isEmpty() || f.startsWith(QLatin1Char('@')); });
+    // A face whose name the page file cannot spell would come back as another name.
+    faces.removeIf([](const QString& f) {
+        return f.isEmpty() || f.startsWith(QLatin1Char('@')) || !unstorableCharacters(f).isEmpty()
+            || withSjisTwins(f) != f;
+    });
     faces.sort();
     faces.removeDuplicates();
     return faces;
@@ -18,9 +24,11 @@ QStringList japaneseFaces()
 {
     const QStringList installed = QFontDatabase::families(QFontDatabase::Japanese);
     QStringList substituted;
-    for (const QString& name : QFont::substitutions()) {
+    // Qt keeps substitutions in lower case: the names items store come from the program itself.
+    for (const QString& name : standardFaces()) {
         const QStringList targets = QFont::substitutes(name);
-        if (std::any_of(targets.begin(), targets.end(), [&](const QString& t) { return installed.contains(t); }))
+        if (std::any_of(targets.begin(), targets.end(),
+                        [&](const QString& t) { return installed.contains(t, Qt::CaseInsensitive); }))
             substituted << name;
     }
     return offeredFaces(installed, substituted);

@@ -9,7 +9,7 @@ namespace qv {
 QStringList offeredFaces(const QStringList& installed, const QStringList& substituted);
 
 /// @brief offeredFaces for this machine: the Japanese faces fontconfig knows and the
-/// substitutions installed at start.
+/// program's standard faces whose substitutes are installed.
 QStringList japaneseFaces();
 
 } // namespace qv

@@ -2,7 +2,10 @@
 #include "Dialogs.h"
 #include "FontSetup.h"
 #include "PointSizes.h"
-#include <QRegularExpression>
+#include "TBigBitmap.h"
+#include <cmath>
+#include <limits>
+#include <tuple>
 #include <algorithm>
 
 namespace qv {
@@ -37,14 +40,14 @@ void showTextSettings(PanelFields& f, const TItemStatus& it)
     f.align = alignButtonFor(it.textAlign, vertical);
 }
 
-/// A field's content: empty, a whole number, or something else.
+/// A field's content: empty, a whole number of the 32-bit range, or something else.
 struct Field {
     bool empty = true;
     bool bad = false;
     int64_t value = 0;
 };
 
-Field parse(const QString& text, int64_t lo, int64_t hi)
+Field parse(const QString& text)
 {
     Field f;
     const QString t = text.trimmed();
@@ -52,21 +55,10 @@ Field parse(const QString& text, int64_t lo, int64_t hi)
         return f;
     f.empty = false;
     bool ok = false;
-    const qlonglong v = t.toLongLong(&ok);
-    if (!ok) {
-        // Digits beyond what a 64-bit number holds are still a number: held at the limit.
-        static const QRegularExpression digits(QStringLiteral("^-?[0-9]+$"));
-        f.bad = !digits.match(t).hasMatch();
-        f.value = t.startsWith('-') ? lo : hi;
-        return f;
-    }
-    f.value = std::clamp<int64_t>(v, lo, hi);
+    f.value = t.toInt(&ok);
+    f.bad = !ok;
     return f;
 }
-
-/// A field that still shows what the item holds leaves the item as it is: confirming one
-/// field must not round the others' exact values to whole millimetres or points.
-bool changes(const Field& f, int64_t shown) { return !f.empty && f.value != shown; }
 
 struct ParsedFields {
     Field x, y, width, height, angle, size, spacing;
@@ -79,37 +71,114 @@ struct ParsedFields {
 ParsedFields parseAll(const PanelFields& f)
 {
     ParsedFields p;
-    p.x = parse(f.x, -kPlaceLimitMm, kPlaceLimitMm);
-    p.y = parse(f.y, -kPlaceLimitMm, kPlaceLimitMm);
+    p.x = parse(f.x);
+    p.y = parse(f.y);
     if (f.sizeEnabled) {
-        p.width = parse(f.width, kMinExtentMm, kMaxExtentMm);
-        p.height = parse(f.height, kMinExtentMm, kMaxExtentMm);
+        p.width = parse(f.width);
+        p.height = parse(f.height);
     }
-    // Any whole number of degrees is the same turn as one of 0 to 359.
-    p.angle = parse(f.angle, 0, std::numeric_limits<int64_t>::max());
-    p.angle.value %= 360;
+    p.angle = parse(f.angle);   // stored as typed, not brought into 0..359
     if (f.textEnabled) {
-        p.size = parse(f.fontSize, 1, kMaxPoints);
-        p.spacing = parse(f.lineSpacing, 0, kMaxPoints);
+        p.size = parse(f.fontSize);
+        p.spacing = parse(f.lineSpacing);
     }
     return p;
 }
 
-void applyTextSettings(TItemStatus& it, const PanelFields& f, const ParsedFields& p)
+// What an item may measure and still be drawn: a page unit at least, positions and sizes whose
+// pixels at the finest print resolution stay within pixel coordinates, and a photo's box there
+// within the picture budget (a turned photo is stretched to its box before it is turned).
+constexpr double kFinestDotsPerUnit = 600 / 254.0;
+constexpr int64_t kMaxDrawableUnits = 400'000'000;
+
+bool within(int64_t v) { return v >= -kMaxDrawableUnits && v <= kMaxDrawableUnits; }
+
+// A text's box follows from its letters, so only its place is asked about.
+bool drawable(const TItemStatus& it)
 {
-    if (changes(p.size, unitsToPoints(it.fontSize)))
+    if (!within(it.centerX) || !within(it.centerY))
+        return false;
+    if (it.kind == kKindText)
+        return true;
+    if (it.width < 1 || it.height < 1 || !within(it.width) || !within(it.height))
+        return false;
+    const auto dots = [](int32_t units) { return qint64(std::ceil(units * kFinestDotsPerUnit)); };
+    return it.kind != kKindImage || pictureFits(dots(it.width), dots(it.height));
+}
+
+bool sameBox(const TItemStatus& a, const TItemStatus& b)
+{
+    return a.centerX == b.centerX && a.centerY == b.centerY && a.width == b.width && a.height == b.height;
+}
+
+/// The rules of one confirmation: with one item, a field that still shows what the item holds
+/// leaves it as it is (confirming one field must not round the others' exact values to whole
+/// millimetres or points); with several, the fields start empty and whatever is typed goes to all.
+struct Rules {
+    const PanelFields& f;
+    const ParsedFields& p;
+    bool several;
+    bool takes(const Field& v, int64_t shown) const { return !v.empty && (several || v.value != shown); }
+};
+
+bool textSettings(TItemStatus& it, const Rules& r)
+{
+    const ParsedFields& p = r.p;
+    if (r.takes(p.size, unitsToPoints(it.fontSize))) {
+        if (p.size.value < 1 || p.size.value > kMaxPoints)
+            return false;   // no letter to draw, or one far bigger than any page
         it.fontSize = pointsToUnits(double(p.size.value));
+    }
     bool vertical = isVerticalFace(it.fontName);
     QString face = faceOf(it.fontName);
-    if (f.direction != Direction::None)
-        vertical = f.direction == Direction::Vertical;
-    if (!f.face.isEmpty())
-        face = f.face;
+    if (r.f.direction != Direction::None)
+        vertical = r.f.direction == Direction::Vertical;
+    if (!r.f.face.isEmpty())
+        face = r.f.face;
     it.fontName = vertical ? QLatin1Char('@') + face : face;
-    if (f.align != AlignButton::None)
-        it.textAlign = alignCode(f.align, vertical);
-    if (changes(p.spacing, unitsToPoints(it.lineSpacing)))
+    if (r.f.align != AlignButton::None)
+        it.textAlign = alignCode(r.f.align, vertical);
+    if (r.takes(p.spacing, unitsToPoints(it.lineSpacing))) {
+        if (p.spacing.value < 0 || p.spacing.value > kMaxPoints)
+            return false;
         it.lineSpacing = pointsToUnits(double(p.spacing.value));
+    }
+    return true;
+}
+
+/// The item as the fields make it; nothing when a value cannot be stored or drawn.
+std::optional<TItemStatus> planned(TItemStatus it, const PageRenderer& view, const Rules& r)
+{
+    const ParsedFields& p = r.p;
+    const TItemStatus before = it;
+    const Shown shown = shownMm(it, view);
+    const int64_t cx = nearest(it.width / 2.0) + p.x.value * 10, cy = nearest(it.height / 2.0) + p.y.value * 10;
+    if (!within(cx) || !within(cy))
+        return std::nullopt;
+    const QPoint centre = view.CnvPointToOrg(int32_t(cx), int32_t(cy));
+    if (r.takes(p.x, shown.x))
+        it.centerX = centre.x();
+    if (r.takes(p.y, shown.y))
+        it.centerY = centre.y();
+    if (it.kind != kKindText) {
+        for (auto [field, was, target] : {std::tuple{&p.width, shown.width, &it.width},
+                                          std::tuple{&p.height, shown.height, &it.height}}) {
+            if (!r.takes(*field, was))
+                continue;
+            if (!within(field->value * 10))
+                return std::nullopt;
+            *target = int32_t(field->value * 10);
+        }
+    }
+    if (!p.angle.empty)
+        it.angle = int32_t(p.angle.value);
+    if (r.f.color)
+        it.color = *r.f.color;
+    if (it.kind == kKindText && r.f.textEnabled && !textSettings(it, r))
+        return std::nullopt;
+    if (!sameBox(before, it) && !drawable(it))
+        return std::nullopt;
+    return it;
 }
 
 } // namespace
@@ -172,33 +241,25 @@ ApplyOutcome applyPanel(TForm2& doc, const PageRenderer& view, const PanelFields
     if (!doc.anySelected)
         return out;
     const ParsedFields p = parseAll(f);
-    if (p.bad()) {
-        dialogs().error(kMsgPanelFailed);
-        return out;
-    }
-    for (int i = 1; i <= doc.itemCount(); ++i) {
-        TItemStatus& it = doc.items[i];
-        if (!it.selected)
-            continue;
-        const Shown shown = shownMm(it, view);
-        const QPoint centre = view.CnvPointToOrg(nearest(it.width / 2.0) + int32_t(p.x.value * 10),
-                                                 nearest(it.height / 2.0) + int32_t(p.y.value * 10));
-        if (changes(p.x, shown.x))
-            it.centerX = centre.x();
-        if (changes(p.y, shown.y))
-            it.centerY = centre.y();
-        if (changes(p.width, shown.width) && it.kind != kKindText)
-            it.width = int32_t(p.width.value * 10);
-        if (changes(p.height, shown.height) && it.kind != kKindText)
-            it.height = int32_t(p.height.value * 10);
-        if (!p.angle.empty)
-            it.angle = int32_t(p.angle.value);
-        if (f.color) {
-            it.color = *f.color;
-            doc.shapeColor = *f.color;
+    QVector<std::pair<int, TItemStatus>> next;
+    for (int i = 1; i <= doc.itemCount(); ++i)
+        if (doc.items[i].selected)
+            next.append({i, doc.items[i]});
+    const Rules rules{f, p, next.size() > 1};
+    // Every item is worked out first: a value that cannot be stored or drawn changes none.
+    for (auto& [index, item] : next) {
+        const auto made = p.bad() ? std::nullopt : planned(item, view, rules);
+        if (!made) {
+            dialogs().error(kMsgPanelFailed);
+            return out;
         }
-        if (it.kind == kKindText && f.textEnabled)
-            applyTextSettings(it, f, p);
+        item = *made;
+    }
+    for (auto& [index, item] : next) {
+        TItemStatus& it = doc.items[index];
+        it = item;
+        if (f.color)
+            doc.shapeColor = *f.color;
         const bool tooBig = it.width > kMaxTurnablePhoto || it.height > kMaxTurnablePhoto;
         if (it.kind == kKindImage && tooBig && !p.angle.empty && p.angle.value != 0) {
             if (!out.turnRefused) // one message for the whole selection

@@ -12,11 +12,6 @@ inline const QString kMsgNoTurnSuffix = QStringLiteral("mmを超える画像は�
 /// A photo item bigger than this (page units) on either side is never turned.
 constexpr int32_t kMaxTurnablePhoto = 2000;
 
-// What a field can take; larger input is held at the limit.
-constexpr int64_t kPlaceLimitMm = 2000;    // X and Y, either sign
-constexpr int64_t kMinExtentMm = 1;        // width and height
-constexpr int64_t kMaxExtentMm = 1000;
-
 /// Writing direction shown by the two direction buttons (None: both up).
 enum class Direction { None, Horizontal, Vertical };
 /// The text alignment button that is down.
@@ -39,12 +34,14 @@ struct PanelFields {
 std::optional<PanelFields> readPanel(const TForm2& doc, const PageRenderer& view);
 
 struct ApplyOutcome {
-    bool applied = false;       // false: a field held no whole number and nothing was changed
+    bool applied = false;       // false: a value could not be stored or drawn; nothing changed
     bool turnRefused = false;   // a photo over 200 mm kept angle 0
 };
 
-/// @brief Writes the fields to every selected item; every field is checked first, so a field
-/// that holds no whole number changes no item at all. Shows the panel's messages.
+/// @brief Writes the fields to every selected item. Every item is worked out first: a field
+/// that holds no whole number of the 32-bit range, or a value that would make an item that
+/// cannot be stored or drawn (a size of 0, a photo beyond the picture budget), changes no item
+/// and shows the warning. Shows the panel's messages.
 ApplyOutcome applyPanel(TForm2& doc, const PageRenderer& view, const PanelFields& fields);
 
 /// @brief The textAlign code of a button for horizontal or vertical writing, and back.

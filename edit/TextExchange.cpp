@@ -2,6 +2,7 @@
 #include "Dialogs.h"
 #include "FontSetup.h"
 #include "PointSizes.h"
+#include "Sjis.h"
 #include <algorithm>
 
 namespace qv {
@@ -101,6 +102,17 @@ QString checkTextDialog(const TextDialogInput& in)
     return in.face.isEmpty() ? kMsgNoFace : QString();
 }
 
+QString checkTextStorable(const QString& text)
+{
+    const QString lost = unstorableCharacters(text);
+    if (lost.isEmpty())
+        return {};
+    QString message = kMsgUnstorablePrefix;
+    for (const char32_t c : lost.toUcs4())
+        message += QStringLiteral("「") + QString::fromUcs4(&c, 1) + QStringLiteral("」");
+    return message;
+}
+
 std::optional<int> proposeSpacing(const TextDialogInput& in, TextDialogValues& values)
 {
     if (const QString m = checkTextDialog(in); !m.isEmpty()) {
@@ -118,7 +130,7 @@ void storeTextDialog(const TextDialogInput& in, TextDialogValues& values)
     QString text = in.text;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    values.dialogText = text;
+    values.dialogText = withSjisTwins(text);
     values.dialogLineSpacing = pointsToUnits(std::clamp(*wholeNumber(in.spacing), 0, kMaxPoints));
     if (in.size != kSizeOther)
         values.dialogCharSize = sizeUnits(in.size);

@@ -15,6 +15,8 @@ inline const QString kMsgSpacingEmpty = QStringLiteral("行間隔を入力して
 inline const QString kMsgSpacingNotNumber = QStringLiteral("行間隔に入力された値は数値として正しくありません。");
 inline const QString kMsgSpacingNegative = QStringLiteral("行間隔にマイナス値を入力しないでください。");
 inline const QString kMsgNoFace = QStringLiteral("フォントを選択してください。");
+inline const QString kMsgUnstorablePrefix =
+    QStringLiteral("次の文字はページに保存できません。削除するか、ほかの文字に置き換えてください：");
 
 /// @brief The exchange values for editing text item `index` (opened for editing).
 TextDialogValues textDialogValuesFor(const TItemStatus& item);
@@ -39,12 +41,17 @@ struct TextDialogInput {
 /// @brief The first failing check's message, or empty when the input can be stored.
 QString checkTextDialog(const TextDialogInput& in);
 
+/// @brief The message naming the characters of the text that a page file cannot hold (each
+/// as 「c」), or empty when it can hold them all, look-alike twins included.
+QString checkTextStorable(const QString& text);
+
 /// @brief The line spacing (points) proposed when the size box changes: 1.5 times the size.
 /// A typed size also becomes the dialog's current size. Nothing when the checks fail (the
 /// message is shown).
 std::optional<int> proposeSpacing(const TextDialogInput& in, TextDialogValues& values);
 
-/// @brief Stores checked input into the values (text with CR LF line breaks).
+/// @brief Stores checked input into the values (text with CR LF line breaks, look-alike
+/// characters as the twins a page file holds).
 void storeTextDialog(const TextDialogInput& in, TextDialogValues& values);
 
 } // namespace qv

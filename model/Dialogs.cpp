@@ -23,6 +23,11 @@ bool HeadlessDialogs::confirm(const QString& text)
     say("question", text);
     return false;
 }
+Answer HeadlessDialogs::ask(const QString& text)
+{
+    say("question", text);
+    return Answer::No;
+}
 QString HeadlessDialogs::openFile(const QString& caption, const QString&)
 {
     say("open", caption);

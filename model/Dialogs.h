@@ -7,6 +7,9 @@
 
 namespace qv {
 
+/// Answers of a question that may also be put aside.
+enum class Answer { Yes, No, Cancel };
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -16,6 +19,8 @@ public:
     virtual void error(const QString& text) = 0;
     /// @brief Yes/No question; true for Yes. The default answer is No.
     virtual bool confirm(const QString& text) = 0;
+    /// @brief Yes/No question whose default is Yes; Escape or closing the box gives Cancel.
+    virtual Answer ask(const QString& text) = 0;
     /// @brief File open dialog; empty when cancelled.
     virtual QString openFile(const QString& caption, const QString& filter) = 0;
     /// @brief File save dialog; empty when cancelled.
@@ -35,6 +40,8 @@ public:
     void showmess(const QString& text) override;
     void error(const QString& text) override;
     bool confirm(const QString& text) override;
+    /// Answers No, as for every question, so that a scripted run can always end.
+    Answer ask(const QString& text) override;
     QString openFile(const QString& caption, const QString& filter) override;
     QString saveFile(const QString& caption, const QString& filter, const QString& suggested) override;
     bool textEntry(TextDialogValues& values) override;

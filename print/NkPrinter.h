@@ -57,13 +57,18 @@ public:
     /// @brief Sheet size in 0.1 mm: physical pixels x scale x 254 / dpi / 100.
     std::optional<QSize> PaperSize();
 
-    /// @brief Starts a job titled `title`; false when it cannot be started.
+    /// @brief Starts a job titled `title`; false when it cannot be started (JobProblem says why).
     virtual bool BeginDoc(const QString& title) = 0;
     /// @brief Draws a 24-bit picture one to one with its top-left at the printable area's
     /// top-left corner; false when the job refuses it.
     virtual bool DrawSheet(const QImage& sheet) = 0;
+    /// @brief Ends the job and learns its fate from the printing service: true when the sheet
+    /// went out (printed, or on its way on a running printer); false when it was refused,
+    /// dropped or stopped, and then it is withdrawn (JobProblem says why).
     virtual bool EndDoc() = 0;
     virtual void Abort() = 0;
+    /// @brief The printing service's words on why the last job did not go out.
+    virtual QString JobProblem() = 0;
 
     /// @brief The system print dialog for the current printer; true when confirmed. The
     /// component then reads the printer's settings again.

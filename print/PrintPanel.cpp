@@ -19,6 +19,17 @@
 
 namespace qv {
 
+QString lostSheetMessage(const QString& bookType, int pageNo, const QString& problem)
+{
+    // Reed's first label is its cover and later ones count from 1.
+    const int shown = bookType == QLatin1String("Reed") ? pageNo - 1 : pageNo;
+    const QString page = shown <= 0 ? QStringLiteral("表紙") : QStringLiteral("%1ページ").arg(shown);
+    QString text = kMsgPrinterError + QStringLiteral("\n%1が印刷されませんでした。").arg(page);
+    if (!problem.isEmpty())
+        text += QStringLiteral("\n（%1）").arg(problem);
+    return text;
+}
+
 TPrintPanel::TPrintPanel(TForm2& document, TMainState& state, PageRenderer& renderer, const TPrintColumn& c,
                          TPrtFrame& f, QWidget* w)
     : column(c), openPrinterWindow(OpenPrinterWindow), doc(document), st(state), r(renderer), frame(f), window(w)
@@ -39,7 +50,7 @@ void TPrintPanel::wireHooks(PrintHooks& h)
     h.setAutoPaper = [this](bool on) { setAutoPaper(on); };
     h.PrintStart = [this] { PrintStart(); };
     h.leavePrinting = [this] { leavePrinting(); };
-    h.clearPaperName = [this] { column.paperLabel->clear(); };
+    h.clearPaperName = [this] { clearPaperName(); };
 }
 
 int TPrintPanel::checkPrinter() { return int(nkPrinter().CheckNoPrinter()); }
@@ -59,7 +70,7 @@ void TPrintPanel::leavePrinting()
     column.papreCombo->hide();
     frame.clearPicture();
     if (column.CB1->isChecked())
-        column.paperLabel->clear();
+        clearPaperName();
 }
 
 void TPrintPanel::PrintStart()
@@ -109,7 +120,8 @@ bool TPrintPanel::fillPrinterList()
         column.printerCombo->setEnabled(false);
         column.papreCombo->setEnabled(false);
         column.printerLabel->clear();
-        column.paperLabel->clear();
+        column.printerLabel->setToolTip(QString());
+        clearPaperName();
         st.busy.hide();
         return false;
     }
@@ -146,6 +158,13 @@ void TPrintPanel::showPaperName(const QString& name)
     column.paperLabel->setToolTip(name);
 }
 
+void TPrintPanel::clearPaperName()
+{
+    // The hint names the paper shown: none while the label is empty.
+    column.paperLabel->clear();
+    column.paperLabel->setToolTip(QString());
+}
+
 void TPrintPanel::readMetrics()
 {
     TNkPrinter& printer = nkPrinter();
@@ -158,7 +177,7 @@ void TPrintPanel::readMetrics()
     metrics.offset = printer.PageOffset().value_or(metrics.offset);
 }
 
-void TPrintPanel::PrintPage(int mode)
+bool TPrintPanel::PrintPage(int mode)
 {
     st.busy.hourglass(true);
     if (mode == 1) {
@@ -181,10 +200,19 @@ void TPrintPanel::PrintPage(int mode)
     frame.showPictures(pictures);
     st.busy.hide();
     st.busy.hourglass(false);
-    if (mode == 1) {
-        TNkPrinter& printer = nkPrinter();
-        PrintSheet(r, printer, metrics, st.busy, [&] { openPrinterWindow(printer.PrinterName()); });
-    }
+    if (mode != 1)
+        return true;
+    TNkPrinter& printer = nkPrinter();
+    // The queue's window once per print run, however many sheets it sends.
+    const auto showQueue = [&] {
+        if (!printerWindowShown && openPrinterWindow)
+            openPrinterWindow(printer.PrinterName());
+        printerWindowShown = true;
+    };
+    if (PrintSheet(r, printer, metrics, st.busy, showQueue) != SheetOutcome::Lost)
+        return true;
+    dialogs().showmess(lostSheetMessage(doc.bookType, doc.whatPageNo(doc.currentPage), printer.JobProblem()));
+    return false;
 }
 
 void TPrintPanel::printerLabelClick()
@@ -214,7 +242,7 @@ void TPrintPanel::printerComboChange(int index)
     setAutoPaper(false);
     PrintStart();
     setAutoPaper(true);
-    column.paperLabel->clear();
+    clearPaperName();
     PrintStart();
     st.busy.hourglass(false);
 }
@@ -234,7 +262,7 @@ void TPrintPanel::papreComboChange(int index)
 void TPrintPanel::CB1Click()
 {
     if (column.CB1->isChecked()) {
-        column.paperLabel->clear();
+        clearPaperName();
         column.papreCombo->hide();
         setLabelHot(column.paperLabel, false);
     } else {
@@ -250,7 +278,7 @@ void TPrintPanel::initLabelClick()
     if (!printer.ShowPrintDialog(window))
         return;
     if (column.CB1->isChecked())
-        column.paperLabel->clear();
+        clearPaperName();
     if (printer.CanSetScale()) {
         printer.SetScale(100);
         printer.ApplySettings();
@@ -261,6 +289,7 @@ void TPrintPanel::initLabelClick()
 void TPrintPanel::printLabelClick()
 {
     column.papreCombo->hide();
+    printerWindowShown = false; // a new print run
     if (!column.chkPrintCont->isChecked()) {
         PrintPage(1);
         return;
@@ -282,16 +311,19 @@ void TPrintPanel::printRun(bool odd)
     // written it stays open and nothing is printed.
     if (!doc.writeCurrentPage())
         return;
-    st.editSide = rightHalves ? 2 : 1;
     const KeepModifiedFlag keep(st);
-    st.window.selectPageRect(doc.currentPage, false);
+    // The navigator marks page numbers: of the page being edited, then of each printed side.
+    st.window.selectPageRect(doc.whatPageNo(doc.currentPage), false);
+    st.editSide = rightHalves ? 2 : 1;
     for (int k = first; k <= last; ++k) {
         doc.openPage(k);
-        st.window.selectPageRect(k, true);
+        st.window.selectPageRect(doc.whatPageNo(k), true);
         pause(500);
-        PrintPage(1);
+        const bool out = PrintPage(1);
         pause(500);
-        st.window.selectPageRect(k, false);
+        st.window.selectPageRect(doc.whatPageNo(k), false);
+        if (!out)
+            return; // the user has been told which page did not go out; the rest waits
     }
 }
 
@@ -307,7 +339,7 @@ void TPrintPanel::systemPrinterChanged()
         doc.PbfLoad(-1);
     }
     if (column.CB1->isChecked())
-        column.paperLabel->clear();
+        clearPaperName();
     column.printerCombo->setCurrentIndex(-1);
     PrintStart();
     st.busy.hourglass(false);

@@ -23,6 +23,10 @@ inline const QString kCaptionPreview = QStringLiteral("印刷プレビュー作�
 inline const QString kCaptionPreparing = QStringLiteral("印刷準備中...");
 inline const QString kCaptionPdf = QStringLiteral("PDF書き出し中...");
 
+/// @brief "プリンタエラー" for a sheet that did not go out: which page it was (by the number
+/// its navigator label shows) and what the printing service said.
+QString lostSheetMessage(const QString& bookType, int pageNo, const QString& problem);
+
 class TPrintPanel : public QObject {
 public:
     TPrintPanel(TForm2& doc, TMainState& state, PageRenderer& renderer, const TPrintColumn& column, TPrtFrame& frame,
@@ -40,7 +44,8 @@ public:
     void leavePrinting();
 
     /// @brief Builds the preview of the edited side of the current page; mode 1 also prints it.
-    void PrintPage(int mode);
+    /// False when the sheet did not go out (the user has been told which page).
+    bool PrintPage(int mode);
 
     // --- handlers of the column ---
     void printerLabelClick();
@@ -70,6 +75,7 @@ private:
     QWidget* window;
     bool fillingLists = false;
     bool watching = false;
+    bool printerWindowShown = false; // in this print run
 
     void readPrinterState();
     bool fillPrinterList();
@@ -77,6 +83,7 @@ private:
     void readMetrics();
     void printRun(bool odd);
     void showPaperName(const QString& name);
+    void clearPaperName();
 };
 
 } // namespace qv

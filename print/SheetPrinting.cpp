@@ -11,9 +11,6 @@
 
 namespace qv {
 
-double PrinterMetrics::scaleX() const { return physical.width() / nonZero(paper.width()); }
-double PrinterMetrics::scaleY() const { return physical.height() / nonZero(paper.height()); }
-
 SheetTurn printTurn(const QString& bookType, int editSide)
 {
     if (bookType == QLatin1String("Reed"))
@@ -111,22 +108,6 @@ QImage quarterTurn(const QImage& source, bool clockwise, const std::function<voi
     return turned;
 }
 
-QImage cutToPrintableArea(const QImage& turned, const PrinterMetrics& m)
-{
-    QImage sheet(turned.size(), turned.format());
-    if (sheet.isNull())
-        return sheet;
-    sheet.fill(Qt::white);
-    const int bytes = turned.depth() / 8;
-    const int x = std::clamp(m.offset.x(), 0, turned.width());
-    const int y = std::clamp(m.offset.y(), 0, turned.height());
-    const int w = std::min(m.page.width(), turned.width() - x);
-    const int h = std::min(m.page.height(), turned.height() - y);
-    for (int row = 0; w > 0 && row < h; ++row)
-        std::memcpy(sheet.scanLine(row), turned.constScanLine(y + row) + qsizetype(x) * bytes, size_t(w) * bytes);
-    return sheet;
-}
-
 namespace {
 
 /// The turned page, or the page itself for upright printing; the page is released as soon as
@@ -142,24 +123,29 @@ QImage turnForPrinting(QImage page, SheetTurn turn, BusyHooks& busy)
     return turned;
 }
 
-bool sendSheet(TNkPrinter& printer, const QImage& sheet, const std::function<void()>& openPrinterWindow)
+SheetOutcome failed(TNkPrinter* printer)
+{
+    dialogs().error(kMsgPrintFailed);
+    if (printer)
+        printer->Abort();
+    return SheetOutcome::Failed;
+}
+
+SheetOutcome sendSheet(TNkPrinter& printer, const QImage& sheet, const std::function<void()>& openPrinterWindow)
 {
     if (!printer.BeginDoc(QCoreApplication::applicationName()))
-        return false;
-    const bool drawn = printer.DrawSheet(sheet);
-    if (drawn && openPrinterWindow)
+        return SheetOutcome::Lost;
+    if (!printer.DrawSheet(sheet))
+        return failed(&printer);
+    if (openPrinterWindow)
         openPrinterWindow();
-    if (drawn && printer.EndDoc())
-        return true;
-    dialogs().error(kMsgPrintFailed);
-    printer.Abort();
-    return false;
+    return printer.EndDoc() ? SheetOutcome::Printed : SheetOutcome::Lost;
 }
 
 } // namespace
 
-bool PrintSheet(PageRenderer& r, TNkPrinter& printer, const PrinterMetrics& m, BusyHooks& busy,
-                const std::function<void()>& openPrinterWindow)
+SheetOutcome PrintSheet(PageRenderer& r, TNkPrinter& printer, const PrinterMetrics& m, BusyHooks& busy,
+                        const std::function<void()>& openPrinterWindow)
 {
     busy.hourglass(true);
     busy.setCaption(QStringLiteral("印刷処理中    "));
@@ -169,19 +155,20 @@ bool PrintSheet(PageRenderer& r, TNkPrinter& printer, const PrinterMetrics& m, B
         busy.hide();
         busy.hourglass(false);
     });
+    // A page or sheet bitmap that cannot be had (no memory for it) is a sheet that fails.
     QImage page = renderPrinterPage(r, m.scaleX(), m.scaleY(), m.physical);
     if (page.isNull())
-        return false;
+        return failed(nullptr);
     busy.setCaption(QStringLiteral("印刷処理中.   "));
     QImage turned = turnForPrinting(std::move(page), printTurn(r.doc.bookType, r.st.editSide), busy);
     if (turned.isNull())
-        return false;
+        return failed(nullptr);
     busy.setCaption(QStringLiteral("印刷処理中... "));
     QImage sheet = cutToPrintableArea(turned, m);
     turned = QImage();
     busy.setCaption(QStringLiteral("印刷処理中...."));
     sheet.convertTo(QImage::Format_BGR888);
-    return !sheet.isNull() && sendSheet(printer, sheet, openPrinterWindow);
+    return sheet.isNull() ? failed(nullptr) : sendSheet(printer, sheet, openPrinterWindow);
 }
 
 } // namespace qv

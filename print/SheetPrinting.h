@@ -2,6 +2,7 @@
 // Turning the current page into the printed sheet: the page drawn at the printer's
 // resolution, turned by a quarter on raw rows, cut to the printable area and sent as one job.
 #include "MainState.h"
+#include "SheetPlacement.h"
 #include <QImage>
 #include <QPoint>
 #include <QSize>
@@ -28,17 +29,6 @@ private:
     bool was;
 };
 
-/// What the printer reported of the current printer and paper (pixels, paper in 0.1 mm).
-struct PrinterMetrics {
-    QSize page;      // printable area
-    QSize physical;  // whole sheet
-    QSize paper;     // whole sheet, 0.1 mm
-    QPoint offset;   // printable area from the sheet's top-left corner
-    /// Printer pixels per page unit, across and down.
-    double scaleX() const;
-    double scaleY() const;
-};
-
 /// Which way the page is turned on the sheet.
 enum class SheetTurn { None, Clockwise, CounterClockwise };
 
@@ -54,14 +44,17 @@ QImage renderPrinterPage(PageRenderer& r, double scaleX, double scaleY, QSize sh
 /// as rows of the result are finished, with the last row finished so far.
 QImage quarterTurn(const QImage& source, bool clockwise, const std::function<void(int)>& progress = {});
 
-/// @brief The sheet picture: the turned page's part from the printable area's offset, in the
-/// top-left corner of a white picture of the turned page's size, printable-area size.
-QImage cutToPrintableArea(const QImage& turned, const PrinterMetrics& m);
+/// What became of a printed sheet.
+enum class SheetOutcome {
+    Printed,  // the printing service took it and it went out
+    Failed,   // it could not be drawn for the job: "印刷に失敗しました。" was shown, the job aborted
+    Lost,     // the printing service refused, dropped or stopped it (the printer says why); not
+              // reported here, since the caller knows which page it was
+};
 
-/// @brief Prints the edited side of the current page as one job; false when the job could not
-/// be started or failed (a failed job has shown "印刷に失敗しました。" and was aborted).
-/// openPrinterWindow is called before the job is ended.
-bool PrintSheet(PageRenderer& r, TNkPrinter& printer, const PrinterMetrics& m, BusyHooks& busy,
+/// @brief Prints the edited side of the current page as one job. openPrinterWindow is called
+/// once the sheet is drawn, before the job is ended.
+SheetOutcome PrintSheet(PageRenderer& r, TNkPrinter& printer, const PrinterMetrics& m, BusyHooks& busy,
                 const std::function<void()>& openPrinterWindow);
 
 } // namespace qv

@@ -1,13 +1,18 @@
-// TNkPrinter over Qt's printing support, which talks to CUPS on this platform.
+// TNkPrinter over the printing service (CUPS): Qt's printing support for the printer and
+// paper lists, the settings and the system print dialog; libcups for the margins and the jobs,
+// which are sent as PDF documents of the exact sheet and watched until their fate is known.
+#include "CupsJobs.h"
 #include "NkPrinter.h"
+#include "SheetPdf.h"
+#include "SheetPlacement.h"
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
+#include <QPrintEngine>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTimer>
-#include <cmath>
+#include <algorithm>
 
 namespace qv {
 
@@ -27,6 +32,12 @@ namespace {
 
 /// The finest resolution worth rendering a photo page at; finer ones only cost memory.
 constexpr int kMaxUsefulDpi = 600;
+/// The resolution of a printer that offers none up to that.
+constexpr int kDefaultDpi = 300;
+
+/// Options the sheet's own job sets; the print dialog's values for them are not passed on.
+const char* const kJobOwnOptions[] = {"media", "PageSize", "PageRegion", "print-scaling", "fit-to-page",
+                                      "landscape", "orientation-requested", "number-up", "page-ranges", "page-set"};
 
 class SystemPrinter : public TNkPrinter {
 public:
@@ -42,8 +53,8 @@ public:
     }
     std::optional<QStringList> Printers() override
     {
-        if (names.isEmpty())
-            readPrinters();
+        // Read anew every time: queues come and go while the print step is shown.
+        readPrinters();
         if (names.isEmpty())
             return std::nullopt;
         return names;
@@ -75,10 +86,9 @@ public:
     {
         if (!printer)
             return -1;
-        const QPageSize current = printer->pageLayout().pageSize();
         const auto sizes = info().supportedPageSizes();
-        for (int i = 0; i < sizes.size(); ++i)
-            if (sizes[i].isEquivalentTo(current))
+        for (int i = 0; sheet.listed && i < sizes.size(); ++i)
+            if (sizes[i].key() == sheet.size.key())
                 return i;
         return -1;
     }
@@ -87,24 +97,25 @@ public:
         const auto sizes = info().supportedPageSizes();
         if (i < 0 || i >= sizes.size())
             return;
-        wanted = sizes[i];
+        wanted = {sizes[i], true};
         pending = true;
     }
     bool UserPaperSupported() override { return printer && info().supportsCustomPageSizes(); }
     void SetpaperExtent(int w, int h) override
     {
-        // In whole points, rounded up: the printing service passes a custom size on in whole
-        // points and would otherwise cut up to a point off the sheet.
-        const auto points = [](int tenths) { return int(std::ceil(tenths / 254.0 * 72 - 1e-9)); };
-        wanted = QPageSize(QSize(points(w), points(h)), QString(), QPageSize::ExactMatch);
+        // In millimetres as asked, and kept so: the job passes it on as it is (mediaOption),
+        // never a listed paper of nearly that size.
+        wanted = {QPageSize(QSizeF(w / 10.0, h / 10.0), QPageSize::Millimeter, QString(), QPageSize::ExactMatch), false};
         pending = true;
     }
     void SetScale(int) override {}
     void ApplySettings() override
     {
-        if (printer && wanted.isValid()) {
+        if (printer && wanted.size.isValid()) {
+            sheet = wanted;
+            // For the print dialog, which shows and changes the printer's own settings.
             printer->setPageOrientation(QPageLayout::Portrait);
-            printer->setPageSize(wanted);
+            printer->setPageSize(sheet.size);
         }
         pending = false;
     }
@@ -122,10 +133,12 @@ public:
     {
         if (!printer)
             return std::nullopt;
-        const QRect r = printer->pageLayout().fullRectPixels(printer->resolution());
-        if (r.isEmpty())
+        // From the size as defined (millimetres or points), not through whole points.
+        const QSizeF pt = sheetPt();
+        const QSize px(toPixels(pt.width()), toPixels(pt.height()));
+        if (px.isEmpty())
             return std::nullopt;
-        return r.size();
+        return px;
     }
     std::optional<QPoint> PageOffset() override
     {
@@ -154,42 +167,34 @@ public:
 
     bool BeginDoc(const QString& title) override
     {
-        if (!printer)
-            return false;
-        printer->setDocName(title);
-        painter = std::make_unique<QPainter>();
-        if (!painter->begin(printer.get())) {
-            painter.reset();
+        pdf.clear();
+        problem.clear();
+        if (!printer) {
+            problem = QStringLiteral("no printer");
             return false;
         }
+        jobTitle = title;
         return true;
     }
     bool DrawSheet(const QImage& sheet) override
     {
-        if (!painter || !painter->isActive() || sheet.isNull())
-            return false;
-        // In full-page mode the painter's origin is the sheet's corner; the sheet picture
-        // belongs at the printable area's corner.
         const auto offset = PageOffset();
-        painter->drawImage(offset.value_or(QPoint()), sheet);
-        return printer->printerState() != QPrinter::Error;
+        if (!printer || sheet.isNull() || !offset)
+            return false;
+        pdf = sheetPdf(sheet, sheetPt(), sheetPictureRectPt(sheet.size(), *offset, printer->resolution()));
+        return !pdf.isEmpty();
     }
     bool EndDoc() override
     {
-        if (!painter)
+        if (pdf.isEmpty())
             return false;
-        const bool ok = painter->end();
-        painter.reset();
-        return ok && printer->printerState() != QPrinter::Error;
+        const JobFate fate = printPdfJob(PrinterName(), jobTitle, pdf, jobOptions());
+        pdf.clear();
+        problem = fate.problem;
+        return fate.out;
     }
-    void Abort() override
-    {
-        if (!painter)
-            return;
-        printer->abort();
-        painter->end();
-        painter.reset();
-    }
+    void Abort() override { pdf.clear(); }
+    QString JobProblem() override { return problem; }
 
     bool ShowPrintDialog(QWidget* parent) override
     {
@@ -198,8 +203,9 @@ public:
         QPrintDialog dialog(printer.get(), parent);
         if (dialog.exec() != QDialog::Accepted)
             return false;
-        // The dialog may have switched the printer: follow it.
+        // The dialog may have switched the printer or its paper: follow them.
         const QString chosen = printer->printerName();
+        sheet = wanted = paperOf(printer->pageLayout().pageSize());
         readPrinters();
         const int i = int(names.indexOf(chosen));
         if (i >= 0)
@@ -230,8 +236,14 @@ private:
     QStringList names;
     int index = -1;
     std::unique_ptr<QPrinter> printer;
-    std::unique_ptr<QPainter> painter;
-    QPageSize wanted;
+    /// A paper: listed by the printer (sent by its name) or a custom size (sent by its size).
+    struct Paper {
+        QPageSize size;
+        bool listed = true;
+    };
+    Paper wanted, sheet; // set, and applied
+    QString jobTitle, problem;
+    QByteArray pdf; // the sheet's document between DrawSheet and EndDoc
     bool pending = false;
     std::function<void()> onChange;
     std::unique_ptr<QTimer> watch;
@@ -253,14 +265,14 @@ private:
             i = int(names.indexOf(QPrinterInfo::defaultPrinterName()));
         if (i < 0 && !names.isEmpty())
             i = 0;
-        if (i != index || !printer) {
-            index = i;
+        // Another queue coming or going moves the index, not the printer and its settings.
+        const bool same = names.value(i) == current && printer;
+        index = i;
+        if (!same)
             openPrinter();
-        }
     }
     void openPrinter()
     {
-        painter.reset();
         printer.reset();
         const QPrinterInfo pi = info();
         if (pi.isNull())
@@ -271,22 +283,57 @@ private:
         for (int dpi : pi.supportedResolutions())
             if (dpi <= kMaxUsefulDpi && dpi > best)
                 best = dpi;
-        if (best > 0)
-            printer->setResolution(best);
-        wanted = printer->pageLayout().pageSize();
+        printer->setResolution(best > 0 ? best : kDefaultDpi);
+        sheet = wanted = paperOf(printer->pageLayout().pageSize());
         pending = false;
     }
+    Paper paperOf(const QPageSize& size) const
+    {
+        const auto sizes = info().supportedPageSizes();
+        const bool listed = std::any_of(sizes.begin(), sizes.end(), [&](const QPageSize& s) { return s.key() == size.key(); });
+        return {size, listed};
+    }
+
+    /// The sheet as the printer feeds it, in points.
+    QSizeF sheetPt() const { return sheet.size.size(QPageSize::Point); }
+    int toPixels(double points) const { return qRound(points * printer->resolution() / 72); }
+
     std::optional<QMargins> marginsPx() const
     {
         if (!printer)
             return std::nullopt;
-        // The printer's unprintable margins, in its pixels.
+        // The queue's own margins of this medium; for a size it does not list (a custom one),
+        // those that the printer's description gives for it.
+        std::optional<QMarginsF> listed = cupsMediaMargins(names.value(index), sheetPt());
         QPageLayout layout = printer->pageLayout();
-        layout.setMargins(layout.minimumMargins());
-        const int dpi = printer->resolution();
-        const QRect full = layout.fullRectPixels(dpi), paint = layout.paintRectPixels(dpi);
-        return QMargins(paint.left() - full.left(), paint.top() - full.top(), full.right() - paint.right(),
-                        full.bottom() - paint.bottom());
+        layout.setUnits(QPageLayout::Point);
+        const QMarginsF m = listed.value_or(layout.minimumMargins());
+        return QMargins(toPixels(m.left()), toPixels(m.top()), toPixels(m.right()), toPixels(m.bottom()));
+    }
+
+    /// The medium by the printer's own name when it lists it, else the exact size asked for.
+    QByteArray mediaOption() const
+    {
+        if (sheet.listed)
+            return sheet.size.key().toUtf8();
+        const QSizeF mm = sheet.size.size(QPageSize::Millimeter);
+        return "Custom." + QByteArray::number(mm.width(), 'f', 2) + 'x' + QByteArray::number(mm.height(), 'f', 2) + "mm";
+    }
+
+    CupsOptions jobOptions() const
+    {
+        CupsOptions options;
+        // What the print dialog set (paper type, quality): the print engine keeps it as pairs.
+        const QStringList chosen =
+            printer->printEngine()->property(QPrintEngine::PrintEnginePropertyKey(QPrintEngine::PPK_CustomBase)).toStringList();
+        for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+            if (std::none_of(std::begin(kJobOwnOptions), std::end(kJobOwnOptions),
+                             [&](const char* own) { return chosen[i] == QLatin1String(own); }))
+                options.append(qMakePair(chosen[i].toUtf8(), chosen[i + 1].toUtf8()));
+        // The sheet is the whole medium and its picture lies in the printable area: no scaling.
+        options.append(qMakePair(QByteArray("media"), mediaOption()));
+        options.append(qMakePair(QByteArray("print-scaling"), QByteArray("none")));
+        return options;
     }
 };
 

@@ -7,7 +7,7 @@
 #include <QProcess>
 #include <QScrollArea>
 #include <QStandardPaths>
-#include <QUrl>
+#include <QPrinterInfo>
 #include <QVBoxLayout>
 
 namespace qv {
@@ -15,6 +15,9 @@ namespace qv {
 namespace {
 
 const char* kCream = "background: rgb(252, 247, 224);";
+/// The printer picture's area; it grows where a back-side picture reaches beyond it.
+constexpr QSize kBoxSize{430, 440};
+constexpr int kBoxMargin = 8;
 
 template <class W>
 W* part(QWidget* parent, const char* name, QRect bounds, const QString& style = {})
@@ -79,8 +82,8 @@ TPrtFrame::TPrtFrame(QWidget* parent) : QFrame(parent)
     panelStack->addWidget(Panel10, 0, 0);
     panelStack->addWidget(ScrollBox1, 0, 0); // over Panel10
 
-    auto* box = new QWidget;
-    box->setFixedSize(430, 440);
+    box = new QWidget;
+    box->setFixedSize(kBoxSize);
     box->setStyleSheet(QLatin1String(kCream));
     ScrollBox1->setWidget(box);
     // Bottom to top: the printer's body, its caption, the arrow, the pictures, the sheet, the
@@ -104,6 +107,7 @@ TPrtFrame::TPrtFrame(QWidget* parent) : QFrame(parent)
     Image1->setPixmap(smallArrow());
     Label1 = part<QLabel>(box, "Label1", QRect(401, 200, 40, 14));
     Label1->setText(QStringLiteral("うら面"));
+    Label1->resize(Label1->sizeHint()); // the whole caption, in whatever font
     paperBase = part<QFrame>(box, "paperBase", QRect(), QStringLiteral("background: white; border: none;"));
     printImage = part<QLabel>(box, "printImage", QRect());
     waku = part<QFrame>(box, "waku", QRect(), outline("solid", "silver"));
@@ -142,6 +146,17 @@ void TPrtFrame::showPictures(const PreviewPictures& pictures)
     }
     for (QWidget* w : {static_cast<QWidget*>(Image4), static_cast<QWidget*>(Image1), static_cast<QWidget*>(Label1)})
         w->setVisible(back);
+    fitBox();
+}
+
+void TPrtFrame::fitBox()
+{
+    // The scroll box reaches every part shown, the back-side picture and its caption too.
+    QRect shown(QPoint(0, 0), kBoxSize - QSize(kBoxMargin, kBoxMargin));
+    for (const QWidget* w : {static_cast<QWidget*>(Image4), static_cast<QWidget*>(Label1)})
+        if (!w->isHidden())
+            shown |= w->geometry();
+    box->setFixedSize(shown.right() + 1 + kBoxMargin, shown.bottom() + 1 + kBoxMargin);
 }
 
 void TPrtFrame::clearPicture() { printImage->setPixmap(QPixmap()); }
@@ -153,19 +168,29 @@ void TPrtFrame::setBuilding(bool building)
         Panel10->repaint();
 }
 
+std::optional<ProgramCall> printerWindowCommand(const QString& printerName, const QStringList& printers)
+{
+    if (printerName.isEmpty() || !printers.contains(printerName, Qt::CaseSensitive))
+        return std::nullopt;
+    // Queue viewers that show one printer's jobs; the desktop's own first. Never a web page.
+    QList<ProgramCall> viewers{{QStringLiteral("system-config-printer"), {QStringLiteral("--show-jobs"), printerName}},
+                               {QStringLiteral("kde-print-queue"), {printerName}}};
+    if (qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QLatin1String("KDE")))
+        std::swap(viewers[0], viewers[1]);
+    for (ProgramCall& v : viewers) {
+        const QString found = QStandardPaths::findExecutable(v.program);
+        if (!found.isEmpty())
+            return ProgramCall{found, v.arguments};
+    }
+    return std::nullopt;
+}
+
 void OpenPrinterWindow(const QString& printerName)
 {
-    if (QGuiApplication::platformName() == QLatin1String("offscreen") || printerName.isEmpty())
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         return;
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("system-config-printer"));
-    if (!tool.isEmpty()) {
-        QProcess::startDetached(tool, {});
-        return;
-    }
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (!opener.isEmpty())
-        QProcess::startDetached(opener, {QStringLiteral("http://localhost:631/printers/") +
-                                         QString::fromLatin1(QUrl::toPercentEncoding(printerName))});
+    if (const auto call = printerWindowCommand(printerName, QPrinterInfo::availablePrinterNames()))
+        QProcess::startDetached(call->program, call->arguments);
 }
 
 } // namespace qv

@@ -5,6 +5,8 @@
 #include "PreviewPicture.h"
 #include "SheetLayout.h"
 #include <QFrame>
+#include <QStringList>
+#include <optional>
 
 class QLabel;
 class QScrollArea;
@@ -33,11 +35,25 @@ public:
     QLabel *hokoImg = nullptr, *hoko = nullptr, *Label48 = nullptr;
     QFrame *hokoImg2 = nullptr, *paperBase = nullptr, *waku = nullptr, *pintingArea = nullptr, *paperArea = nullptr;
     QLabel *printImage = nullptr, *Image4 = nullptr, *Image1 = nullptr, *Label1 = nullptr;
+
+private:
+    QWidget* box = nullptr; // ScrollBox1's contents
+    void fitBox();
 };
 
-/// @brief Opens the print queue window of a printer through the desktop (the system's printer
-/// settings tool, else the printing service's page of the queue); does nothing where neither
-/// exists or no desktop is shown.
+/// A program to start and its arguments.
+struct ProgramCall {
+    QString program;
+    QStringList arguments;
+};
+
+/// @brief How the desktop shows the queue of the printer named exactly `printerName` among
+/// `printers`: its queue viewer given that name (a viewer found on PATH); nullopt when no
+/// printer has that name or the desktop has no queue viewer.
+std::optional<ProgramCall> printerWindowCommand(const QString& printerName, const QStringList& printers);
+
+/// @brief Opens the queue window of a printer of the system (printerWindowCommand); does
+/// nothing where it gives none or no desktop is shown.
 void OpenPrinterWindow(const QString& printerName);
 
 } // namespace qv

@@ -16,12 +16,20 @@ constexpr int kMetricsEm = 1000;
 QHash<QString, double> cellPerEm;
 } // namespace
 
+const QStringList& standardFaces()
+{
+    static const QStringList faces{QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("ＭＳ ゴシック"),
+                                   QStringLiteral("MS UI Gothic")};
+    return faces;
+}
+
 void installFontSubstitutions()
 {
     cellPerEm.clear(); // a face may now stand for another font
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), {kIpaP, kNoto});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), {kIpa, kNoto});
-    QFont::insertSubstitutions(QStringLiteral("MS UI Gothic"), {kIpaP, kNoto});
+    const QStringList& faces = standardFaces();
+    QFont::insertSubstitutions(faces[0], {kIpaP, kNoto});
+    QFont::insertSubstitutions(faces[1], {kIpa, kNoto});
+    QFont::insertSubstitutions(faces[2], {kIpaP, kNoto});
 }
 
 bool isVerticalFace(const QString& fontName) { return fontName.startsWith(QLatin1Char('@')); }

@@ -11,6 +11,10 @@ namespace qv {
 /// faces, then Noto Sans CJK JP. Call once at start, after the application object exists.
 void installFontSubstitutions();
 
+/// @brief The program's standard face names, as items store them: "ＭＳ Ｐゴシック",
+/// "ＭＳ ゴシック" and "MS UI Gothic" (Qt keeps them in lower case among its substitutions).
+const QStringList& standardFaces();
+
 /// @brief True when `fontName` marks vertical writing (a leading "@").
 bool isVerticalFace(const QString& fontName);
 /// @brief The face itself: `fontName` without the "@" of vertical writing.

@@ -10,6 +10,12 @@ namespace qv {
 
 PageRenderer::PageRenderer(TForm2& document, TMainState& state) : doc(document), st(state) {}
 
+void PageRenderer::withoutEditor()
+{
+    freeScalingActive = [] { return false; };
+    reanchorScale = [] {};
+}
+
 int32_t PageRenderer::cPosX() const { return paintBox.width() / 2 + nearest(doc.amp() * scrollX); }
 int32_t PageRenderer::cPosY() const { return paintBox.height() / 2 + nearest(doc.amp() * scrollY); }
 

@@ -86,9 +86,12 @@ public:
     /// width, height and lineCount to the text.
     void drawTextItem(int target, int i);
     /// True while the scale tool runs with Ctrl held: text items then leave the selection.
-    std::function<bool()> freeScalingActive = [] { return false; };
+    /// The editor sets both; a renderer that no editor drives says so with withoutEditor().
+    std::function<bool()> freeScalingActive = unwired<bool>("freeScalingActive");
     /// Makes the running scale drag take its anchor afresh.
-    std::function<void()> reanchorScale = [] {};
+    std::function<void()> reanchorScale = unwiredVoid("reanchorScale");
+    /// @brief For drawing without an editor (tools, print runs): no text leaves a selection.
+    void withoutEditor();
     /// Lines of text shaped at the sizes last drawn, made on first use.
     std::shared_ptr<TextShapeCache> textShapes;
     /// Reads a pool photo again at full quality for the printer bitmap (null when it cannot be

@@ -1,4 +1,5 @@
 #include "SelectionGeometry.h"
+#include <algorithm>
 #include "ItemGeometry.h"
 #include "Numbers.h"
 #include "Unit2.h"
@@ -41,6 +42,13 @@ bool windingContains(const QPolygon& poly, QPoint p)
             winding += rightward ? 1 : -1;
     }
     return winding != 0;
+}
+
+QRect spanRect(QPoint a, QPoint b)
+{
+    // QRect(a, b).normalized() loses a pixel on each side when b lies above and left of a.
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
 }
 
 bool inResizeCorner(const SelBounds& b, double amp, QPoint p)

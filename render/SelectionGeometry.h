@@ -4,6 +4,7 @@
 #include "QorDef.h"
 #include <QPoint>
 #include <QPolygon>
+#include <QRect>
 
 namespace qv {
 
@@ -23,6 +24,9 @@ QPolygon itemPolygon(const TItemStatus& it, double amp, int originX, int originY
 
 /// @brief Whether point p lies inside the polygon by a non-zero winding count.
 bool windingContains(const QPolygon& poly, QPoint p);
+
+/// @brief The rectangle with corners a and b, both inside it, whichever way it was dragged.
+QRect spanRect(QPoint a, QPoint b);
 
 /// @brief The 4-pixel corner just inside the bottom-right of the selection box; p is relative
 /// to the canvas origin.

@@ -58,6 +58,8 @@ struct Overlay {
     Pens pens;
 
     bool scaleTool() const { return doc.currentTool == kToolScale; }
+    // The rotate tool turns about the middle of the selection, before and during the drag.
+    QPoint turnCentre() const { return rotationCentre(b, s, ox, oy); }
     bool rotateDrag() const { return doc.currentTool == kToolRotate && doc.buttonDown; }
 
     void itemOutlines()
@@ -68,7 +70,7 @@ struct Overlay {
                 continue;
             const double hw = nearest(it.width / 2.0 * s), hh = nearest(it.height / 2.0 * s);
             if (rotateDrag()) {
-                const QPoint c = turnAbout(QPointF(it.centerX * s + ox, it.centerY * s + oy), v.handlePoint,
+                const QPoint c = turnAbout(QPointF(it.centerX * s + ox, it.centerY * s + oy), turnCentre(),
                                            v.rotationDelta);
                 outlineBox(p, pens, c, hw, hh, it.angle + v.rotationDelta);
             } else {
@@ -94,7 +96,7 @@ struct Overlay {
     {
         QPolygon poly;
         for (QPointF c : {QPointF(b.L, b.T), QPointF(b.R, b.T), QPointF(b.R, b.B), QPointF(b.L, b.B)})
-            poly << turnAbout(QPointF(c.x() * s + ox, c.y() * s + oy), v.handlePoint, v.rotationDelta);
+            poly << turnAbout(QPointF(c.x() * s + ox, c.y() * s + oy), turnCentre(), v.rotationDelta);
         dottedPolygon(p, pens, poly);
     }
 
@@ -109,7 +111,7 @@ struct Overlay {
         } else if (doc.currentTool == kToolEllipse) {
             p.setPen(pens.outline);
             p.setBrush(Qt::NoBrush);
-            p.drawEllipse(QRect(QPoint(px, py), QPoint(qx, qy)).normalized());
+            p.drawEllipse(spanRect(QPoint(px, py), QPoint(qx, qy)));
         } else if (doc.currentTool == kToolSelect && doc.bandArmed) {
             dottedPolygon(p, pens, QPolygon({QPoint(px, py), QPoint(qx, py), QPoint(qx, qy), QPoint(px, qy)}));
         }
@@ -137,7 +139,7 @@ struct Overlay {
             gy = (b.B - b.T) * (1 - v.scaleRatioY);
         }
         if (doc.anySelected && doc.currentTool == kToolRotate)
-            filledEllipse(p, pens, v.handlePoint - QPoint(4, 4), v.handlePoint + QPoint(5, 5));
+            filledEllipse(p, pens, turnCentre() - QPoint(4, 4), turnCentre() + QPoint(5, 5));
         if (rotateDrag() && doc.anySelected)
             turningBox();
         itemOutlines();

@@ -224,7 +224,7 @@ void PageRenderer::drawTextItem(int target, int i)
     if (i < 1 || i >= doc.items.size())
         return;
     TItemStatus& item = doc.items[i];
-    if (freeScalingActive()) {
+    if (item.selected && freeScalingActive()) {
         // Free scaling would distort the letters: the text leaves the selection.
         item.selected = false;
         doc.setItemSelect();

@@ -88,6 +88,7 @@ int runPdf(const QStringList& args)
     doc.ConvertFileVer2000to2010();
 
     PageRenderer r(doc, st);
+    r.withoutEditor();
     const QString imgFolder = doc.work().imgFolder();
     r.loadPoolPhoto = [&](int n) { return loadJpegFull(poolCopyPath(imgFolder, n, false)).bitmap; };
     QString error;

@@ -229,6 +229,7 @@ int runRender(const QStringList& args)
     doc.PbfLoad(-1); // false for a page without items: drawn empty, as the editor shows it
 
     PageRenderer r(doc, st);
+    r.withoutEditor();
     r.thumbnailScale = navScale(doc.bookType).value_or(0.023);
     r.printerScaleX = r.printerScaleY = a.dpi / 254.0;
     r.loadPoolPhoto = [&](int n) { return loadJpegFull(poolCopyPath(imgFolder, n, false)).bitmap; };

@@ -47,6 +47,12 @@ const NamedColour kColours[] = {
 };
 const QString kCustomColour = QStringLiteral("カスタム...");
 
+// A "-" goes only into a field that is empty once its selected text is removed.
+bool minusFits(const QLineEdit* e)
+{
+    return e->text().size() == e->selectedText().size();
+}
+
 QHBoxLayout* row(QVBoxLayout* column)
 {
     auto* r = new QHBoxLayout;
@@ -236,7 +242,11 @@ bool PropertyPanel::eventFilter(QObject* watched, QEvent* event)
             if (watched == e && e->isModified())
                 applyPropertyPanel();
     } else if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        for (QLineEdit* e : {edtPlaceX, edtPlaceY})
+            if (watched == e && keyEvent->text() == QLatin1String("-") && !minusFits(e))
+                return true;
+        const int key = keyEvent->key();
         if (key != Qt::Key_Return && key != Qt::Key_Enter)
             return false;
         for (QComboBox* box : {cmbFontSize, cmbRowInterval})
@@ -261,8 +271,11 @@ void PropertyPanel::pickColour(int row)
 {
     if (row == 0) {
         const QColor chosen = QColorDialog::getColor(qcolor(ColorBox1->itemData(0).toUInt()), ColorBox1);
-        if (!chosen.isValid())
+        if (!chosen.isValid()) {
+            // Cancelled: the box shows the items' colour again, so no later Enter applies another.
+            ColorBox1->setCurrentIndex(shownColourRow);
             return;
+        }
         showColour(colourValue(chosen));
     }
     applyPropertyPanel();
@@ -312,15 +325,20 @@ void PropertyPanel::showColour(std::optional<uint32_t> colour)
 {
     if (!colour) {
         ColorBox1->setCurrentIndex(-1);
+        shownColourRow = -1;
         return;
     }
-    int row = ColorBox1->findData(QVariant::fromValue<uint>(*colour));
-    if (row <= 0) {   // a colour outside the list is shown as the custom entry
+    // The named entries come first; the custom entry (row 0) shows any other colour.
+    int row = 0;
+    for (int k = 1; k < ColorBox1->count() && row == 0; ++k)
+        if (ColorBox1->itemData(k).toUInt() == *colour)
+            row = k;
+    if (row == 0) {
         ColorBox1->setItemData(0, QVariant::fromValue<uint>(*colour));
         ColorBox1->setItemIcon(0, swatch(*colour));
-        row = 0;
     }
     ColorBox1->setCurrentIndex(row);
+    shownColourRow = row;
 }
 
 void PropertyPanel::show(const PanelFields& f)

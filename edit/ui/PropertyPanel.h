@@ -57,6 +57,7 @@ protected:
 
 private:
     bool applying = false;
+    int shownColourRow = -1;   // the colour box's row for the items' colour (-1: none)
 
     void buildPlace(QFrame* panel);
     void buildSize(QFrame* panel);

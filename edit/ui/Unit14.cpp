@@ -20,7 +20,8 @@ namespace qv {
 namespace {
 
 constexpr int kMemoFontPx = 16;
-const QString kButtonHint = QStringLiteral("タイトル画面に戻ります");
+const QString kOkHint = QStringLiteral("入力した文字を確定して閉じます");
+const QString kCancelHint = QStringLiteral("文字を変更せずに閉じます");
 
 } // namespace
 
@@ -81,8 +82,9 @@ void Tmoji::build()
     Label3->setText(QStringLiteral("OK"));
     Label_0 = named<QPushButton>(this, "Label_0", QStringLiteral("キャンセル"));
     Label_0->setText(QStringLiteral("キャンセル"));
-    for (QPushButton* b : {Label3, Label_0}) {
-        b->setToolTip(kButtonHint);
+    for (auto [b, hint] : {std::pair{Label3, &kOkHint}, std::pair{Label_0, &kCancelHint}}) {
+        b->setToolTip(*hint);
+        b->setAccessibleDescription(*hint);
         b->setAutoDefault(false);   // Enter makes a new line in the text, never closes
     }
     grid->addWidget(Label3, 4, 2);
@@ -175,7 +177,11 @@ void Tmoji::CheckBox1Click()
 void Tmoji::Label3Click()
 {
     const TextDialogInput in = input();
-    if (const QString message = checkTextDialog(in); !message.isEmpty()) {
+    // Text a page file cannot hold is never stored in part: the user chooses what replaces it.
+    QString message = checkTextStorable(in.text);
+    if (message.isEmpty())
+        message = checkTextDialog(in);
+    if (!message.isEmpty()) {
         dialogs().showmess(message);
         return;
     }

@@ -8,9 +8,11 @@
 #include "Unit2.h"
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
 #include <ostream>
+#include <functional>
 #include <memory>
 
 // Readable failures for texts.
@@ -61,6 +63,22 @@ protected:
     }
 
     static QString work() { return baseDir() + QStringLiteral("qor_backup_editor/"); }
+
+    /// @brief Runs act on the next modal dialog once it is up (a message box, the colour or
+    /// the text dialog), as the user would answer it.
+    static void onNextModal(std::function<void(QWidget*)> act)
+    {
+        auto* poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || !modal->isVisible())
+                return;
+            poll->stop();
+            poll->deleteLater();
+            act(modal);
+        });
+        poll->start(5);
+    }
 };
 
 } // namespace qv::test

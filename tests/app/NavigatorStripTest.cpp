@@ -1,5 +1,6 @@
 // Photos from the design strip onto a page, and page switches through the navigator's pictures.
 #include "FormFixture.h"
+#include "PageNavigator.h"
 #include "PageRenderer.h"
 #include "PaintBox.h"
 #include "Unit4.h"
@@ -132,4 +133,35 @@ TEST_F(FormTest, ScreenReadersFindTheCanvasPictureButtonsStripPhotosAndThumbnail
         {"Image1", "表紙"}, {"Image2", "1"}, {"Image4", "4 5"}, {"Image16", "28 29"}, {"Image17", "30"}};
     for (auto [object, name] : thumbnails)
         EXPECT_EQ(find("Frame4")->findChild<QWidget*>(object)->accessibleName(), QString::fromUtf8(name)) << object;
+}
+
+TEST_F(FormTest, NavigatorClicksMadeWhileAPageLoadsAreDroppedNotCarriedOutAfterwards)
+{
+    TForm1& f = makeForm();
+    f.state.print.clearPaperName = [] {};
+    f.state.window.rebuildNavigator();
+    PageNavigator::Host& host = f.pageNavigator()->host;
+    auto* page5 = find<TNavPicture>("Image6");
+    // While page 3 loads (the event loop is held by the switch), the user clicks page 5: the
+    // click waits in the event queue as the windowing system delivers it.
+    const auto draw = host.drawThumbnail;
+    bool clicked = false;
+    host.drawThumbnail = [&] {
+        draw();
+        if (std::exchange(clicked, true))
+            return;
+        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(page5, new QMouseEvent(t, QPointF(40, 10), page5->mapToGlobal(QPointF(40, 10)),
+                                                               Qt::LeftButton,
+                                                               t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                               Qt::NoModifier));
+    };
+    sendClick(find<TNavPicture>("Image4"), QPoint(10, 10));
+    ASSERT_TRUE(clicked);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.Form2->currentPage, 3) << "a click made while page 3 loaded opened page 5 afterwards";
+    EXPECT_TRUE(f.isEnabled());
+
+    sendClick(page5, QPoint(40, 10)); // once the switch is over, clicks work as ever
+    EXPECT_EQ(f.Form2->currentPage, 5);
 }

@@ -1,5 +1,7 @@
 // The property panel, the alignment menu and the text entry dialog on the real window.
+#include "FontSetup.h"
 #include "FormFixture.h"
+#include "Numbers.h"
 #include "PageRenderer.h"
 #include "PaintBox.h"
 #include "PanelRules.h"
@@ -11,6 +13,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
@@ -210,4 +213,105 @@ TEST_F(PanelForm, TextControlsOfOneTextItem)
     EXPECT_EQ(QList<int>({doc.items[1].width, doc.items[1].height}), QList<int>({h, w}));
     find<QToolButton>("tlbTextRight")->click();
     EXPECT_EQ(doc.items[1].textAlign, 3);
+}
+
+TEST_F(PanelForm, CancelledCustomColourLeavesTheColoursAlone)
+{
+    TForm1& f = open();
+    TForm2& doc = *f.Form2;
+    doc.shapeColor = kRed;
+    doc.addRect(QRect(120, -10, 40, 30), true);
+    f.state.window.refreshPropertyPanel();
+    auto* box = find<QComboBox>("ColorBox1");
+    EXPECT_EQ(box->currentText(), "赤");
+    onNextModal([](QWidget* colourDialog) { colourDialog->close(); });   // Escape in the colour dialog
+    box->setCurrentIndex(0);
+    emit box->activated(0);   // "カスタム..." chosen
+    type("edtPlaceX", "20");   // a later Enter in another field
+    EXPECT_EQ(doc.items[1].color, kRed) << "the item keeps its colour";
+    EXPECT_EQ(doc.shapeColor, kRed) << "the next shape keeps its colour";
+    EXPECT_EQ(box->currentText(), "赤");
+
+    doc.items[1].color = 0;
+    f.state.window.refreshPropertyPanel();
+    EXPECT_EQ(box->currentText(), "黒") << "black is a named colour, not the custom entry";
+}
+
+TEST_F(PanelForm, SeveralItemsAllTakeTheTypedPlaceAndSize)
+{
+    TForm1& f = open();
+    TForm2& doc = *f.Form2;
+    const auto pageLeft = [&](int i) {
+        const TItemStatus& it = doc.items[i];
+        return f.renderer->CnvPointToPage(it.centerX - nearest(it.width / 2.0), 0).x();
+    };
+    for (int32_t left : {46, 550}) {   // 4.6 mm shows as 5, yet is not at 5
+        doc.addRect(QRect(120, -10, 40, 30), true);
+        TItemStatus& it = doc.items.last();
+        it.width = 300;
+        it.centerX = f.renderer->CnvPointToOrg(left + 150, 0).x();
+    }
+    doc.allSelect();
+    f.state.window.refreshPropertyPanel();
+    type("edtPlaceX", "5");
+    EXPECT_EQ(QList<int>({pageLeft(1), pageLeft(2)}), QList<int>({50, 50}));
+
+    doc.items.resize(1);
+    for (int32_t size : {35, 37}) {   // 10 pt and 10.5 pt, both shown as 10
+        doc.addText(0, size * 20, QStringLiteral("文字"));
+        doc.items.last().fontSize = size;
+    }
+    doc.allSelect();
+    f.state.window.refreshPropertyPanel();
+    auto* sizeBox = find<QComboBox>("cmbFontSize");
+    sizeBox->lineEdit()->selectAll();
+    QTest::keyClicks(sizeBox->lineEdit(), "10");
+    QTest::keyClick(sizeBox->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(QList<int>({doc.items[1].fontSize, doc.items[2].fontSize}), QList<int>({35, 35}));
+}
+
+TEST_F(PanelForm, MinusGoesOnlyIntoAnEmptyPlaceField)
+{
+    TForm1& f = open();
+    f.Form2->addRect(QRect(120, -10, 40, 30), true);
+    f.state.window.refreshPropertyPanel();
+    auto* x = find<QLineEdit>("edtPlaceX");
+    x->setText("5");
+    x->setCursorPosition(0);
+    QTest::keyClick(x, Qt::Key_Minus);
+    EXPECT_EQ(x->text(), "5") << "no minus before the digits of a non-empty field";
+    x->selectAll();
+    QTest::keyClick(x, Qt::Key_Minus);
+    EXPECT_EQ(x->text(), "-") << "a selection typed over leaves the field empty first";
+    QTest::keyClick(x, Qt::Key_Return);
+    EXPECT_EQ(script.messages, QStringList("error: " + kMsgPanelFailed));
+}
+
+TEST_F(PanelForm, DefaultFaceCanBeChosenAgain)
+{
+    installFontSubstitutions();   // as the program does at start
+    TForm1& f = open();
+    TForm2& doc = *f.Form2;
+    doc.addText(0, 0, "文字");
+    doc.items[1].fontName = "IPAGothic";
+    f.state.window.refreshPropertyPanel();
+    auto* faces = find<QComboBox>("cmbFont");
+    const int row = faces->findText(kDefaultFontName);
+    ASSERT_GE(row, 0) << "the face of every new text is offered";
+    faces->setCurrentIndex(row);
+    emit faces->activated(row);
+    EXPECT_EQ(doc.items[1].fontName, kDefaultFontName);
+}
+
+TEST_F(PanelForm, TextDialogButtonsSayWhatTheyDo)
+{
+    TForm1& f = open();
+    const QPushButton* ok = f.moji->Label3;
+    const QPushButton* cancel = f.moji->Label_0;
+    for (const QPushButton* b : {ok, cancel}) {
+        EXPECT_NE(b->toolTip(), "タイトル画面に戻ります");
+        EXPECT_EQ(b->accessibleDescription(), b->toolTip());
+    }
+    EXPECT_NE(ok->toolTip(), cancel->toolTip());
+    EXPECT_FALSE(ok->toolTip().isEmpty());
 }

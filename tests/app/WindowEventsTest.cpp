@@ -1,5 +1,10 @@
 // Resizing, the busy panel, closing and destruction of the main window.
 #include "FormFixture.h"
+#include "SafeAssert.h"
+#include "WidgetDialogs.h"
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -147,6 +152,53 @@ TEST_F(FormTest, YesRunsTheProjectSaveAndCancellingItKeepsTheWindowOpen)
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(QFileInfo(book).isFile());
     EXPECT_FALSE(form->state.modified);
+}
+
+TEST_F(FormTest, QuitQuestionKeepsTheBookOnEnterAndTheWindowOnEscape)
+{
+    makeForm();
+    showForm();
+    int saves = 0;
+    form->SaveFile = [&] { return ++saves, true; };
+    WidgetDialogs real;   // the message box the user sees
+    setDialogs(&real);
+    const struct {
+        const char* what;
+        std::function<void(QWidget*)> answer;
+        bool closes;
+        int saves;
+    } table[] = {
+        {"Enter takes Yes and saves", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }, true, 1},
+        {"Escape keeps the window open", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); }, false, 0},
+        {"the box's close button keeps it open", [](QWidget* box) { box->close(); }, false, 0},
+        {"No still quits without saving",
+         [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); }, true, 0},
+    };
+    for (const auto& c : table) {
+        saves = 0;
+        form->state.modified = true;
+        QString asked;
+        onNextModal([&](QWidget* box) {
+            asked = static_cast<QMessageBox*>(box)->text();
+            c.answer(box);
+        });
+        EXPECT_EQ(form->FormCloseQuery(), c.closes) << c.what;
+        EXPECT_EQ(saves, c.saves) << c.what;
+        EXPECT_EQ(asked, kMsgSaveBeforeQuit) << c.what;
+    }
+    setDialogs(&script);
+}
+
+TEST_F(FormTest, EveryHookOfTheWindowIsWired)
+{
+    const QStringList before = liveUnwiredHooks();
+    // No hook recorder here: only what the window and its document wire themselves.
+    form = std::make_unique<TForm1>(baseDir());
+    form->createDocument();
+    QStringList left = liveUnwiredHooks();
+    for (const QString& name : before)
+        left.removeOne(name);
+    EXPECT_EQ(left, QStringList()) << "hooks the window never wires";
 }
 
 TEST_F(FormTest, DestructionDeletesTheWorkFolder)

@@ -46,6 +46,30 @@ def ensure_queue():
         run("lpadmin", "-p", QUEUE, "-v", "cups-pdf:/", "-E", "-m", "lsb/usr/cups-pdf/CUPS-PDF_opt.ppd", check=True)
 
 
+# Programs a desktop opens a printer's queue or a web page with: stand-ins that only note
+# their call, so the road sees what the program asks the desktop to open.
+DESKTOP_OPENERS = ("system-config-printer", "kde-print-queue", "xdg-open", "x-www-browser", "firefox")
+
+
+def desktop_stand_ins(base):
+    """A folder of stand-ins for DESKTOP_OPENERS, to put first on PATH, and their log file."""
+    folder, log = os.path.join(base, "desktop-bin"), os.path.join(base, "desktop-opened.log")
+    os.makedirs(folder)
+    for name in DESKTOP_OPENERS:
+        path = os.path.join(folder, name)
+        with open(path, "w") as f:
+            f.write(f'#!/bin/sh\necho "{name} $*" >> "{log}"\n')
+        os.chmod(path, 0o755)
+    return folder, log
+
+
+def opened_on_desktop(log):
+    if not os.path.exists(log):
+        return []
+    with open(log) as f:
+        return f.read().splitlines()
+
+
 def job_files():
     """The queue's output files of this program's jobs, by job number."""
     out = {}
@@ -296,6 +320,9 @@ class Road:
         idle = lambda: not run("lpstat", "-o", QUEUE).stdout.strip()
         check(wait_for(lambda: len(fresh()) >= 15 and idle(), 180), f"15 odd pages reach the queue ({len(fresh())})")
         self.shot("14-printed")
+        opened = opened_on_desktop(self.opened_log)
+        check(opened == [f"system-config-printer --show-jobs {QUEUE}"],
+              f"the queue's own window opens once for the run, never a web page ({opened})")
         sheets = [fresh()[n] for n in sorted(fresh())]
         counts = [len(pdf_page_sizes(f)) for f in sheets]
         check(counts == [1] * len(sheets), f"one sheet per job ({counts})")
@@ -380,8 +407,11 @@ def main():
     xvfb, wm, env = er.start_display()
     env = ax.accessibility_env(env)
     env.update(QT_QPA_PLATFORM="xcb", QORVALE_BASE_DIR=base, QORVALE_PAUSE_SCALE="0", XDG_RUNTIME_DIR=base)
+    openers, opened_log = desktop_stand_ins(base)
+    env["PATH"] = openers + os.pathsep + env["PATH"]
     bus = ax.start_bus(env)
     road = Road(prefix, base, env)
+    road.opened_log = opened_log
     book = os.path.join(base, "holiday.qvb")
     try:
         road.start()

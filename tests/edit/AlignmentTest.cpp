@@ -6,30 +6,15 @@ namespace {
 
 using Alignment = EditFixture;
 
-TEST(TurnedExtent, IsTheWidthOfTheCoveredBox)
-{
-    TItemStatus it;
-    it.width = 100;
-    it.height = 60;
-    const struct { int angle, across, down; } table[] = {
-        {0, 100, 60}, {90, 60, 100}, {180, 100, 60}, {270, 60, 100}, {45, 113, 113}, {30, 117, 102}, {-30, 117, 102},
-    };
-    for (const auto& c : table) {
-        it.angle = c.angle;
-        EXPECT_EQ(turnedExtent(it, true), c.across) << c.angle;
-        EXPECT_EQ(turnedExtent(it, false), c.down) << c.angle;
-    }
-}
-
 TEST_F(Alignment, EdgesAndCentresMeetTheKeyItem)
 {
-    // b is turned a quarter: it covers 200 across and 40 down.
+    // b is turned a quarter, and still measured by its own 40 x 200, as the panel shows it.
     const struct { AlignCommand command; int32_t a, b, c; bool horizontal; } table[] = {
-        {AlignCommand::Left, 320, 370, 300, true},     // key c, left edge 270
-        {AlignCommand::Right, 850, 800, 870, true},    // key b, right edge 900
+        {AlignCommand::Left, 320, 290, 300, true},     // key c, left edge 270
+        {AlignCommand::Right, 770, 800, 790, true},    // key b, right edge 820
         {AlignCommand::CentreH, 550, 550, 550, true},  // midway between c and b
-        {AlignCommand::Top, 400, 390, 400, false},     // key a, top edge 370
-        {AlignCommand::Bottom, 1000, 1010, 1000, false},
+        {AlignCommand::Top, 400, 470, 400, false},     // key a, top edge 370
+        {AlignCommand::Bottom, 1000, 930, 1000, false}, // key c, bottom edge 1030
         {AlignCommand::CentreV, 700, 700, 700, false},
     };
     for (const auto& c : table) {
@@ -54,8 +39,8 @@ TEST_F(Alignment, DistributesWithEqualGaps)
     const struct { const char* what; QList<int> lefts; QList<int> expected; } table[] = {
         {"two items stay", {0, 300}, {50, 350}},
         {"three over 0..1000", {0, 700, 900}, {50, 500, 950}},
-        // Given out of order; the fourth is a turned item of the same extent.
-        {"seven", {1200, 0, 333, 50, 700, 910, 980}, {1250, 50, 450, 250, 650, 850, 1050}},
+        // Given out of order; the fourth is turned, and counts by its own 30-unit width.
+        {"seven", {1200, 0, 333, 50, 700, 910, 980}, {1250, 50, 404, 227, 616, 828, 1040}},
     };
     for (const auto& c : table) {
         doc.items.resize(1);

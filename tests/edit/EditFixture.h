@@ -20,6 +20,7 @@ public:
 
     EditFixture()
     {
+        view.withoutEditor();
         doc.bookType = QStringLiteral("Palm");
         doc.currentPage = 1;
         doc.setQorType();

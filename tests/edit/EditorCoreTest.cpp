@@ -72,6 +72,24 @@ TEST_F(Editor, RubberBandTakesItemsWhoseUnturnedBoxIsInside)
     EXPECT_FALSE(selected(across));
 }
 
+TEST_F(Editor, RubberBandDraggedAnyWayReachesBothCorners)
+{
+    // The box is pixels 20..40 x 25..35 from the origin; each band ends exactly on one corner
+    // and starts a pixel outside the opposite one.
+    const int a = add(kKindRect, 300, 300, 200, 100);
+    const struct { const char* way; QPoint from, to; } table[] = {
+        {"down-right", {19, 24}, {40, 35}},
+        {"up-left", {41, 36}, {20, 25}},
+        {"up-right", {19, 36}, {40, 25}},
+        {"down-left", {41, 24}, {20, 35}},
+    };
+    for (const auto& c : table) {
+        doc.notSelect();
+        drag(origin + c.from, origin + c.to);
+        EXPECT_TRUE(selected(a)) << c.way;
+    }
+}
+
 TEST_F(Editor, HoverArmsScaleAndDragScalesFromTheTopLeft)
 {
     const int a = add(kKindRect, 300, 300, 200, 100);   // box 200..400 x 250..350
@@ -103,10 +121,13 @@ TEST_F(Editor, FreeScalingDropsTextsAndTooSmallIsRefused)
     ChangeSet ignored;
     ed.FormKeyDown({Qt::Key_A, false, true}, ignored);   // select all; Ctrl stays held
     ed.ToolButtonClick(kBtnScale);
-    drag(origin + QPoint(40, 52), origin + QPoint(60, 62), false, true);
+    view.MPaint(kTargetEditor);   // the text leaves the selection as it is drawn
     EXPECT_FALSE(selected(text));
+    EXPECT_EQ(st.view.handlePoint, px(200, 250)) << "anchored at the box's top-left";
+    const int32_t textWidth = doc.items[text].width;
+    drag(origin + QPoint(40, 52), origin + QPoint(60, 62), false, true);
     EXPECT_EQ(doc.items[box].width, 400);    // per axis: 200 -> 400 across
-    EXPECT_EQ(doc.items[text].width, 200);   // the text kept its size
+    EXPECT_EQ(doc.items[text].width, textWidth);   // the text kept its size
     // A scale to below 1 mm changes nothing, yet is one undo step.
     doc.items[box].selected = true;
     doc.anySelected = true;

@@ -1,5 +1,6 @@
 #include "EditFixture.h"
 #include "FaceList.h"
+#include "FontSetup.h"
 #include "PanelRules.h"
 #include "PointSizes.h"
 
@@ -76,16 +77,13 @@ TEST_F(PanelRules, AppliesEachFieldToEverySelectedItem)
     x5.x = "5";
     PanelFields width;
     width.width = "50";
-    PanelFields tiny;
-    tiny.width = "0";
-    PanelFields huge;
-    huge.width = "10000000";
-    huge.angle = "999";
+    PanelFields big;
+    big.width = "10000000";   // 10 km: no range check
+    big.angle = "999";        // stored as typed, not as a turn of 0..359
     const Case cases[] = {
         {"left edges at 5 mm, each with its own width", x5, 50, 50, 300, 100, 10},
         {"width", width, 150 - 250, 600 - 250, 500, 500, 10},
-        {"width 0 held at 1 mm", tiny, 150 - 5, 600 - 5, 10, 10, 10},
-        {"size held at 1 m, angle taken as a turn", huge, 150 - 5000, 600 - 5000, 10000, 10000, 279},
+        {"width and angle as typed", big, 150 - 50'000'000, 600 - 50'000'000, 100'000'000, 100'000'000, 999},
     };
     for (const Case& c : cases) {
         doc.items.resize(1);
@@ -104,19 +102,47 @@ TEST_F(PanelRules, AppliesEachFieldToEverySelectedItem)
     EXPECT_TRUE(script.messages.isEmpty());
 }
 
-TEST_F(PanelRules, InputThatIsNoNumberChangesNoItem)
+TEST_F(PanelRules, ValuesThatCannotBeStoredOrDrawnChangeNoItem)
 {
     add(kKindRect, 150, 0, 300, 200);
-    add(kKindRect, 600, 0, 100, 40);
+    add(kKindImage, 600, 0, 10000, 400);   // a photo 1 m wide
     const TItemList before = doc.items;
-    for (const char* bad : {"-", "abc", "1-2"}) {
+    const struct { const char* what; QString PanelFields::*field; const char* text; } table[] = {
+        {"a lone minus", &PanelFields::height, "-"},
+        {"letters", &PanelFields::height, "abc"},
+        {"a minus inside", &PanelFields::x, "1-2"},
+        {"beyond 32 bits", &PanelFields::width, "2147483648"},
+        {"32 bits that overflow as page units", &PanelFields::width, "300000000"},
+        {"a place beyond 32 bits as page units", &PanelFields::y, "-300000000"},
+        {"a width of 0", &PanelFields::width, "0"},
+        {"a photo beyond the picture budget at print resolution", &PanelFields::height, "900"},
+        {"an angle beyond 32 bits", &PanelFields::angle, "99999999999"},
+    };
+    for (const auto& c : table) {
+        script.messages.clear();
         PanelFields f;
         f.x = "7";
-        f.height = bad;
-        EXPECT_FALSE(applyPanel(doc, view, f).applied) << bad;
-        EXPECT_EQ(doc.items, before) << bad;
+        f.*c.field = QString::fromLatin1(c.text);
+        EXPECT_FALSE(applyPanel(doc, view, f).applied) << c.what;
+        EXPECT_EQ(doc.items, before) << c.what;
+        EXPECT_EQ(script.messages, QStringList("error: " + kMsgPanelFailed)) << c.what;
     }
-    EXPECT_EQ(script.messages, QStringList(3, "error: " + kMsgPanelFailed));
+    PanelFields photo;   // 100 x 70 cm still fits the budget at print resolution
+    photo.width = "1000";
+    photo.height = "700";
+    EXPECT_TRUE(applyPanel(doc, view, photo).applied);
+    EXPECT_EQ(QList<int>({doc.items[2].width, doc.items[2].height}), QList<int>({10000, 7000}));
+
+    doc.items.resize(1);
+    const int text = add(kKindText, 0, 0, 300, 35);
+    for (const char* size : {"0", "1000"}) {
+        PanelFields f;
+        f.textEnabled = true;
+        f.sizeEnabled = false;
+        f.fontSize = QString::fromLatin1(size);
+        EXPECT_FALSE(applyPanel(doc, view, f).applied) << size << " pt";
+        EXPECT_EQ(item(text).fontSize, 35) << size << " pt";
+    }
 }
 
 TEST_F(PanelRules, ColourAlsoBecomesTheNextShapesColour)
@@ -191,8 +217,20 @@ namespace {
 
 TEST(FaceList, OffersEachFaceOnceWithoutVerticalVariants)
 {
-    EXPECT_EQ(offeredFaces({"IPAPGothic", "@IPAPGothic", "IPAGothic", "@Noto Sans CJK JP"}, {"ＭＳ Ｐゴシック", "IPAGothic"}),
-              QStringList({"IPAGothic", "IPAPGothic", "ＭＳ Ｐゴシック"}));
+    EXPECT_EQ(offeredFaces({"IPAPGothic", "@IPAPGothic", "IPAGothic", "@Noto Sans CJK JP", "나눔고딕", "Caf\u00e9"},
+                           {"ＭＳ Ｐゴシック", "IPAGothic"}),
+              QStringList({"IPAGothic", "IPAPGothic", "ＭＳ Ｐゴシック"}))
+        << "a face whose name a page file cannot spell is not offered";
+}
+
+TEST(FaceList, ThisMachineOffersTheProgramsStandardFaces)
+{
+    installFontSubstitutions();
+    const QStringList faces = japaneseFaces();
+    for (const char* face : {"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "MS UI Gothic", "IPAPGothic", "IPAGothic"})
+        EXPECT_TRUE(faces.contains(QString::fromUtf8(face))) << face << " in " << faces.join(", ").toStdString();
+    EXPECT_FALSE(faces.contains(QStringLiteral("ｍｓ ｐゴシック"), Qt::CaseSensitive));
+    EXPECT_EQ(faces.filter(QStringLiteral("@")), QStringList());
 }
 
 } // namespace

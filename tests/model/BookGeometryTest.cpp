@@ -30,6 +30,26 @@ TEST(Helpers, WindowsCodePageAtFileBoundaries)
     EXPECT_EQ(toSjis(QStringLiteral("①")), QByteArray("\x87\x40"));
 }
 
+TEST(Helpers, LookAlikesOfOtherCodePagesAreWrittenAsTheirTwins)
+{
+    // Other code pages give these for what this one holds under a neighbouring code.
+    const struct { char16_t typed, twin; const char* bytes; } table[] = {
+        {u'\u2014', u'\u2015', "\x81\x5C"}, {u'\u301C', u'\uFF5E', "\x81\x60"}, {u'\u2212', u'\uFF0D', "\x81\x7C"},
+        {u'\u2016', u'\u2225', "\x81\x61"}, {u'\u00A2', u'\uFFE0', "\x81\x91"}, {u'\u00A3', u'\uFFE1', "\x81\x92"},
+        {u'\u00AC', u'\uFFE2', "\x81\xCA"},
+    };
+    for (const auto& c : table) {
+        const QString typed(QChar(c.typed)), twin(QChar(c.twin));
+        EXPECT_EQ(withSjisTwins(typed), twin) << int(c.typed);
+        EXPECT_EQ(toSjis(typed), QByteArray(c.bytes)) << int(c.typed);
+        EXPECT_EQ(fromSjis(toSjis(typed)), twin) << int(c.typed);
+        EXPECT_EQ(unstorableCharacters(typed), QString()) << int(c.typed);
+    }
+    // Others have no twin: each is named once, in order; U+FFFD stands for one already lost.
+    EXPECT_EQ(unstorableCharacters(QStringLiteral("a😀한éb𠮷😀\uFFFD¥")), QStringLiteral("😀한é𠮷\uFFFD¥"));
+    EXPECT_EQ(unstorableCharacters(QStringLiteral("写真①ⅰ髙～－∥\\~ｶﾅ")), QString());
+}
+
 class BookGeometry : public testing::Test {
 protected:
     TMainState st;

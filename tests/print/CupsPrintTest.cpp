@@ -5,6 +5,7 @@
 #include "NkPrinter.h"
 #include "PageRenderer.h"
 #include "PaperChoice.h"
+#include "SheetLayout.h"
 #include "SheetPrinting.h"
 #include <gtest/gtest.h>
 
@@ -26,12 +27,30 @@ protected:
     {
         const QString problem = ensureCupsQueue();
         ASSERT_TRUE(problem.isEmpty()) << "no CUPS queue for the print tests: " << problem.toStdString();
+        usePrinter(kTestQueue);
+        nameJobsForThisTest();
+    }
+
+    /// Prints on the named queue from now on, at 300 dpi.
+    void usePrinter(const QString& queue)
+    {
         printer = makeSystemPrinter();
         const auto names = printer->Printers();
-        ASSERT_TRUE(names && names->contains(kTestQueue)) << "queue " << kTestQueue.toStdString() << " not listed";
-        printer->SetIndex(int(names->indexOf(kTestQueue)));
+        ASSERT_TRUE(names && names->contains(queue)) << "queue " << queue.toStdString() << " not listed";
+        printer->SetIndex(int(names->indexOf(queue)));
         printer->SetResolution(300);
-        nameJobsForThisTest();
+        queueName = queue;
+    }
+    QString queueName;
+
+    PrinterMetrics readMetrics()
+    {
+        PrinterMetrics m;
+        m.page = printer->PageExtent().value_or(QSize());
+        m.physical = printer->PhysicalSize().value_or(QSize());
+        m.paper = printer->PaperSize().value_or(QSize());
+        m.offset = printer->PageOffset().value_or(QPoint());
+        return m;
     }
 
     /// Puts a black rectangle of w x h (0.1 mm) with its centre at page-relative (x, y) on the
@@ -58,14 +77,10 @@ protected:
     QString printCurrentPage()
     {
         chooseAutoPaper(*printer, wantedSheet(doc.bookType, doc.pageWidth, doc.pageHeight));
-        PrinterMetrics m;
-        m.page = printer->PageExtent().value_or(QSize());
-        m.physical = printer->PhysicalSize().value_or(QSize());
-        m.paper = printer->PaperSize().value_or(QSize());
-        m.offset = printer->PageOffset().value_or(QPoint());
         const QStringList before = cupsOutputFiles();
-        EXPECT_TRUE(PrintSheet(r, *printer, m, st.busy, {}));
-        const QStringList out = waitForCupsOutput(before, 1);
+        EXPECT_EQ(PrintSheet(r, *printer, readMetrics(), st.busy, {}), SheetOutcome::Printed)
+            << printer->JobProblem().toStdString();
+        const QStringList out = waitForCupsOutput(before, 1, 60000, queueName);
         EXPECT_EQ(out.size(), 1) << "the queue wrote no file";
         return out.value(0);
     }
@@ -107,4 +122,68 @@ TEST_F(CupsPrint, ReedPageIsPrintedUpright)
     EXPECT_NEAR(sizes[0].width(), 128, 0.4);
     EXPECT_NEAR(sizes[0].height(), 134, 0.4);
     expectBoxMm(darkBox(rasterisePdfPage(pdf, 1, 300)), 14, 7, 100, 40);
+}
+
+TEST_F(CupsPrint, EveryBookTypesSheetsGetTheirExactSizeOnAQueueThatTakesCustomSizes)
+{
+    // Any size, A4 and A3 listed, margins of 6 pt left, 10 top, 8 right and 12 bottom.
+    RunQueue queue("QvCustom", "custom.ppd");
+    ASSERT_TRUE(queue.problem.isEmpty()) << queue.problem.toStdString();
+    usePrinter(queue.name);
+    printer->SetResolution(72); // blank sheets: only their size is measured, in points
+    QList<QSize> printed;
+    for (const char* type : {"Palm", "Cedar", "Maple", "Reed", "Fern S", "Fern M", "Fern L"}) {
+        for (int index : {0, 3}) { // the cover and an inner page
+            placeRect(type, index, 2, 0, 0, 0, 0);
+            doc.items.resize(1);
+            const QSize wanted = wantedSheet(type, doc.pageWidth, doc.pageHeight);
+            const std::string what = std::string(type) + (index ? " inner page" : " cover");
+            EXPECT_EQ(chooseAutoPaper(*printer, wanted), PaperChoice::UserDefined) << what;
+            const QSize got = printer->PaperSize().value_or(QSize());
+            EXPECT_NEAR(got.width(), wanted.width(), 2) << what;
+            EXPECT_NEAR(got.height(), wanted.height(), 2) << what;
+            EXPECT_EQ(printer->PageOffset(), QPoint(6, 10)) << what;
+            EXPECT_EQ(*printer->PhysicalSize() - *printer->PageExtent(), QSize(6 + 8, 10 + 12)) << what;
+            if (printed.contains(wanted))
+                continue;
+            printed << wanted;
+            // What reaches the spool: the queue keeps whole points, up to 0.36 mm short.
+            const QList<QSizeF> sizes = pdfPageSizesMm(printCurrentPage());
+            ASSERT_EQ(sizes.size(), 1) << what;
+            EXPECT_NEAR(sizes[0].width(), wanted.width() / 10.0, 0.4) << what;
+            EXPECT_NEAR(sizes[0].height(), wanted.height() / 10.0, 0.4) << what;
+        }
+    }
+    EXPECT_EQ(printed.size(), 8);
+}
+
+TEST_F(CupsPrint, TheQueuesMarginsFrameThePrintedPageAndThePreviewsPrintableArea)
+{
+    // A5 paper (420 x 595 pt, the first as wide as the page) with margins of 14 pt left,
+    // 10 top, 20 right and 34 bottom.
+    RunQueue queue("QvMargins", "margins.ppd");
+    ASSERT_TRUE(queue.problem.isEmpty()) << queue.problem.toStdString();
+    usePrinter(queue.name);
+    placeRect("Palm", 3, 2, 740, 740, 1700, 1700); // ink over the whole right page
+    const QString pdf = printCurrentPage();
+    const PrinterMetrics m = readMetrics();
+    const auto px = [](double pt) { return qRound(pt * 300 / 72); };
+    EXPECT_EQ(m.physical, QSize(px(420), px(595)));
+    EXPECT_EQ(m.offset, QPoint(px(14), px(10)));
+    EXPECT_EQ(m.page, QSize(px(420) - px(14) - px(20), px(595) - px(10) - px(34)));
+
+    // The ink stops at the margins (its bottom is the white binding band along the spine).
+    const QRect ink = darkBox(rasterisePdfPage(pdf, 1, 300));
+    const double tol = 0.3 * kPxPerMm;
+    EXPECT_NEAR(ink.left(), px(14), tol) << "left margin";
+    EXPECT_NEAR(ink.top(), px(10), tol) << "top margin";
+    EXPECT_NEAR(ink.right() + 1, px(420 - 20), tol) << "right margin";
+
+    // The preview's dotted outline: the sheet turned by a half, margins in frame pixels.
+    const SheetLayout l = LayoutSheet({m.physical, m.page, m.offset, m.paper, {1480, 1480}, true, false});
+    const QRect sheet = l.waku, area = l.pintingArea;
+    EXPECT_NEAR(area.left() - sheet.left(), 20 * sheet.width() / 420.0, 1) << "right margin, seen turned";
+    EXPECT_NEAR(sheet.right() - area.right(), 14 * sheet.width() / 420.0, 1) << "left margin, seen turned";
+    EXPECT_NEAR(area.top() - sheet.top(), 34 * sheet.height() / 595.0, 1) << "bottom margin, seen turned";
+    EXPECT_NEAR(sheet.bottom() - area.bottom(), 10 * sheet.height() / 595.0, 1) << "top margin, seen turned";
 }

@@ -72,6 +72,38 @@ QString ensureCupsQueue()
     return {};
 }
 
+RunQueue::RunQueue(const QString& stem, const QString& ppd)
+    : name(stem + QString::number(QCoreApplication::applicationPid()))
+{
+    problem = ensureCupsQueue();
+    if (!problem.isEmpty())
+        return;
+    const QStringList model = ppd.isEmpty()
+                                  ? QStringList{"-m", "lsb/usr/cups-pdf/CUPS-PDF_opt.ppd"}
+                                  : QStringList{"-P", QStringLiteral(QV_TESTDATA_DIR "/ppd/") + ppd};
+    const Run added = run("lpadmin", QStringList{"-p", name, "-v", "cups-pdf:/", "-E"} + model);
+    if (added.status != 0)
+        problem = "lpadmin cannot create the queue " + name + ": " + added.out;
+}
+
+RunQueue::~RunQueue() { remove(); }
+
+void RunQueue::disable() { run("cupsdisable", {name}); }
+
+void RunQueue::remove()
+{
+    if (run("lpstat", {"-v", name}).status != 0)
+        return;
+    run("cancel", {"-a", name});
+    run("lpadmin", {"-x", name});
+}
+
+QStringList RunQueue::pendingJobs() const
+{
+    const Run listed = run("lpstat", {"-o", name});
+    return listed.status == 0 ? listed.out.split('\n', Qt::SkipEmptyParts) : QStringList(); // none when it is gone
+}
+
 QStringList cupsOutputFiles()
 {
     QStringList files;
@@ -89,7 +121,7 @@ void nameJobsForThisTest()
     QCoreApplication::setApplicationName(QStringLiteral("QvT") + name.left(20));
 }
 
-QStringList waitForCupsOutput(const QStringList& before, int count, int timeoutMs)
+QStringList waitForCupsOutput(const QStringList& before, int count, int timeoutMs, const QString& queue)
 {
     QElapsedTimer t;
     t.start();
@@ -100,7 +132,8 @@ QStringList waitForCupsOutput(const QStringList& before, int count, int timeoutM
         for (const QString& f : cupsOutputFiles())
             if (!before.contains(f) && QFileInfo(f).fileName().startsWith(title))
                 fresh << f;
-        const bool idle = run("lpstat", {"-o", kTestQueue}).out.trimmed().isEmpty();
+        const Run jobs = run("lpstat", {"-o", queue});
+        const bool idle = jobs.status != 0 || jobs.out.trimmed().isEmpty(); // a queue gone prints no more
         if (fresh.size() >= count && idle)
             break;
         QThread::msleep(200);

@@ -8,9 +8,13 @@
 #include "Unit3.h"
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScopeGuard>
 
 using namespace qv;
 using namespace qv::test;
@@ -109,6 +113,11 @@ TEST_F(PrintStep, PalmInnerPageOnItsOwnSheetWithBandMarksAndBackSide)
     EXPECT_FALSE(frame().Image4->isHidden());
     EXPECT_EQ(frame().Label1->text(), "うら面");
     EXPECT_EQ(frame().Image4->size(), QSize(176, 176));
+    // The back-side picture and its caption lie whole inside what the scroll box can show.
+    const QRect box = frame().ScrollBox1->widget()->rect();
+    EXPECT_TRUE(box.contains(frame().Image4->geometry())) << "back side cut off at x " << box.right();
+    EXPECT_TRUE(box.contains(frame().Label1->geometry())) << "caption cut off at x " << box.right();
+    EXPECT_GE(frame().Label1->width(), frame().Label1->sizeHint().width()) << "caption clipped";
     EXPECT_EQ(form->Form2->currentPage, 3); // the back side's page was read and left again
     EXPECT_EQ(form->state.editSide, 2);
 
@@ -160,6 +169,17 @@ TEST_F(PrintStep, MessagesOfTheFlow)
     EXPECT_EQ(script.messages, QStringList{"message: 奇数ページか偶数ページを選択してください。"});
     EXPECT_EQ(printer.jobs, 0);
 
+    // A sheet the printing service drops is reported with its page, here the cover.
+    find<QCheckBox>("chkPrintCont")->setChecked(false);
+    form->Form2->switchPage(0);
+    form->state.editSide = 0;
+    printer.endFails = true;
+    printer.problem = "paper jam";
+    script.messages.clear();
+    panel().printLabelClick();
+    EXPECT_EQ(script.messages, QStringList{"message: プリンタエラー\n表紙が印刷されませんでした。\n（paper jam）"});
+    printer.endFails = false;
+
     printer.listFails = true; // the printer list cannot be read: both lists off, labels empty
     form->state.print.PrintStart();
     EXPECT_TRUE(find<QLabel>("printerLabel")->text().isEmpty());
@@ -175,13 +195,48 @@ TEST_F(PrintStep, ContinuousEvenRunOfReedPrintsTheRightHalvesOfIndexes1To15)
     find<QCheckBox>("chkPrintCont")->setChecked(true);
     find<QRadioButton>("rdoEven")->setChecked(true);
     marks.clear();
+    QStringList queueWindows;
+    panel().openPrinterWindow = [&](const QString& name) { queueWindows << name; };
     panel().printLabelClick();
     EXPECT_EQ(printer.jobs, 15);
-    EXPECT_EQ(marks.first(), "1-");
-    EXPECT_EQ(marks.mid(1, 2), QStringList({"1+", "1-"}));
-    EXPECT_EQ(marks.last(), "15-");
+    EXPECT_EQ(queueWindows, QStringList{"Fake"}) << "the queue's window opens once per run, not per sheet";
+    // The navigator marks each printed page by its number (right halves: 2k - 1), not its index.
+    QStringList expected{"1-"};
+    for (int k = 1; k <= 15; ++k)
+        expected << QString::number(2 * k - 1) + "+" << QString::number(2 * k - 1) + "-";
+    EXPECT_EQ(marks, expected);
     EXPECT_EQ(form->Form2->currentPage, 15);
     EXPECT_EQ(form->state.editSide, 2);
+    find<QCheckBox>("chkPrintCont")->setChecked(false);
+    panel().printLabelClick(); // the next run, of one sheet, opens it again
+    EXPECT_EQ(queueWindows.size(), 2);
+}
+
+TEST(PrinterWindowTest, TheQueueViewerOfAPrinterOfThatExactNameNeverAWebBrowser)
+{
+    // Stand-ins for the desktop's programs, on a PATH of their own.
+    const QString bin = baseDir() + "bin/";
+    QDir().mkpath(bin);
+    const auto standIn = [&](const char* name) {
+        QFile f(bin + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\n");
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    };
+    const QByteArray path = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+    qputenv("PATH", bin.toLocal8Bit());
+    for (const char* browser : {"xdg-open", "x-www-browser", "firefox"})
+        standIn(browser);
+    const QStringList printers{"Office", "Photo Printer"};
+    EXPECT_FALSE(printerWindowCommand("Office", printers)) << "without a queue viewer nothing opens";
+    standIn("system-config-printer");
+    const auto call = printerWindowCommand("Photo Printer", printers);
+    ASSERT_TRUE(call);
+    EXPECT_EQ(call->program, bin + "system-config-printer");
+    EXPECT_EQ(call->arguments, QStringList({"--show-jobs", "Photo Printer"}));
+    for (const char* other : {"office", "Photo", "Photo Printer ", ""})
+        EXPECT_FALSE(printerWindowCommand(other, printers)) << "no printer is named '" << other << "'";
 }
 
 TEST_F(PrintStep, ChoosingAPaperByHandKeepsItForLaterPreviews)
@@ -196,6 +251,10 @@ TEST_F(PrintStep, ChoosingAPaperByHandKeepsItForLaterPreviews)
     EXPECT_EQ(printer.paper, QSize(1480, 2100));
     form->state.print.PrintStart();
     EXPECT_EQ(printer.paper, QSize(1480, 2100)); // no automatic choice while a paper is shown
+    // Back to the automatic choice: the label empties, and its hint no longer names that paper.
+    find<QCheckBox>("CB1")->setChecked(true);
+    EXPECT_TRUE(find<QLabel>("paperLabel")->text().isEmpty());
+    EXPECT_TRUE(find<QLabel>("paperLabel")->toolTip().isEmpty()) << find<QLabel>("paperLabel")->toolTip().toStdString();
 }
 
 TEST_F(PrintStep, SettingsDialogAndPdfExportFromTheColumn)

@@ -5,7 +5,10 @@
 #include "PageRenderer.h"
 #include "PaperChoice.h"
 #include "ScriptedDialogs.h"
+#include "SheetPdf.h"
 #include "SheetPrinting.h"
+#include "CupsQueue.h"
+#include <QFile>
 #include "TestEnv.h"
 #include "Unit2.h"
 #include <QRandomGenerator>
@@ -120,7 +123,7 @@ struct Sheet : testing::Test {
 TEST_F(Sheet, TurnsTheRightPageCounterClockwiseAndTheLeftClockwise)
 {
     st.editSide = 2;
-    ASSERT_TRUE(PrintSheet(r, printer, m, st.busy, {}));
+    ASSERT_EQ(PrintSheet(r, printer, m, st.busy, {}), SheetOutcome::Printed);
     ASSERT_EQ(printer.sheets.size(), 1);
     QImage s = printer.sheets[0];
     EXPECT_EQ(s.format(), QImage::Format_BGR888);
@@ -134,27 +137,48 @@ TEST_F(Sheet, TurnsTheRightPageCounterClockwiseAndTheLeftClockwise)
     doc.bookType = "Reed";
     doc.setQorType();
     printer.sheets.clear();
-    ASSERT_TRUE(PrintSheet(r, printer, m, st.busy, {}));
+    ASSERT_EQ(PrintSheet(r, printer, m, st.busy, {}), SheetOutcome::Printed);
     // Reed stays upright: the right page's spine is its left edge.
     s = printer.sheets[0];
     EXPECT_EQ(s.pixel(200, doc.pageHeight / 2 + 50) & 0xFFFFFF, 0u);
     EXPECT_EQ(s.pixel(50, doc.pageHeight / 2 + 50) & 0xFFFFFF, 0xFFFFFFu); // binding strip
 }
 
-TEST_F(Sheet, AJobThatFailsIsAbortedWithAMessageOneThatCannotStartIsSilent)
+TEST_F(Sheet, ASheetThatCannotBeDrawnIsAbortedWithAMessageALostOneIsLeftToTheCaller)
 {
     st.editSide = 2;
     printer.beginFails = true;
-    EXPECT_FALSE(PrintSheet(r, printer, m, st.busy, {}));
+    EXPECT_EQ(PrintSheet(r, printer, m, st.busy, {}), SheetOutcome::Lost); // told by the caller, who knows the page
     EXPECT_TRUE(script.messages.isEmpty());
     EXPECT_EQ(printer.aborted, 0);
 
     printer.beginFails = false;
     printer.drawFails = true;
     int opened = 0;
-    EXPECT_FALSE(PrintSheet(r, printer, m, st.busy, [&] { ++opened; }));
+    EXPECT_EQ(PrintSheet(r, printer, m, st.busy, [&] { ++opened; }), SheetOutcome::Failed);
     EXPECT_EQ(script.messages, QStringList{"error: 印刷に失敗しました。"});
     EXPECT_EQ(printer.aborted, 1);
     EXPECT_EQ(opened, 0);
     EXPECT_EQ(shown, 0); // the busy panel is hidden after a failure too
+}
+
+TEST(SheetPdfTest, TheSheetKeepsItsExactSizeAndThePictureLandsAtItsPlace)
+{
+    QImage picture(100, 50, QImage::Format_BGR888);
+    picture.fill(Qt::black);
+    const QSizeF sheetPt(168 / 25.4 * 72, 170 / 25.4 * 72); // 476.22 x 481.89 pt, no whole points
+    const QString path = baseDir() + "sheet.pdf";
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(sheetPdf(picture, sheetPt, sheetPictureRectPt(picture.size(), QPoint(30, 40), 72)));
+    f.close();
+    const QList<QSizeF> sizes = pdfPageSizesMm(path);
+    ASSERT_EQ(sizes.size(), 1);
+    EXPECT_NEAR(sizes[0].width(), 168, 0.01);
+    EXPECT_NEAR(sizes[0].height(), 170, 0.01);
+    const QRect ink = darkBox(rasterisePdfPage(path, 1, 72)); // at 72 dpi a point is a pixel
+    EXPECT_EQ(ink.topLeft(), QPoint(30, 40));
+    EXPECT_NEAR(ink.width(), 100, 1); // the rasteriser takes in the far edge's pixel
+    EXPECT_NEAR(ink.height(), 50, 1);
+    EXPECT_TRUE(sheetPdf(QImage(), sheetPt, {}).isEmpty());
 }

@@ -24,6 +24,7 @@ public:
     TMainState st;
     TForm2 doc{st, baseDir()};
     PageRenderer r{doc, st};
+    RenderFixture() { r.withoutEditor(); }
     // Page area of the last paint: centre and edges in pixels.
     int cx = 0, cy = 0, L = 0, R = 0, T = 0, B = 0;
 

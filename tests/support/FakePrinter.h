@@ -21,6 +21,8 @@ public:
     bool metricsFail = false;
     bool beginFails = false;
     bool drawFails = false;
+    bool endFails = false;     // the printing service drops the job
+    QString problem;           // and says this
     int dpi = 254;             // one pixel per 0.1 mm
 
     // --- what happened ---
@@ -91,7 +93,8 @@ public:
         sheets << sheet;
         return !drawFails;
     }
-    bool EndDoc() override { return true; }
+    bool EndDoc() override { return !endFails; }
+    QString JobProblem() override { return beginFails || endFails ? problem : QString(); }
     void Abort() override { ++aborted; }
     bool dialogAnswer = false;
     bool ShowPrintDialog(QWidget*) override { return dialogAnswer; }

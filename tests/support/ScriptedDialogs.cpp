@@ -12,6 +12,18 @@ bool ScriptedDialogs::confirm(const QString& text)
     return a;
 }
 
+Answer ScriptedDialogs::ask(const QString& text)
+{
+    if (askAnswers.empty()) {
+        const bool yes = confirm(text);
+        return yes ? Answer::Yes : Answer::No;
+    }
+    messages << "question: " + text;
+    const Answer a = askAnswers.front();
+    askAnswers.pop_front();
+    return a;
+}
+
 QString ScriptedDialogs::openFile(const QString& caption, const QString&)
 {
     messages << "open: " + caption;
