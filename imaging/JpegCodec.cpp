@@ -43,10 +43,13 @@ JpegHeader readJpegHeader(const QByteArray& bytes) { return toHeader(jpeg::decod
 
 JpegHeader readJpegHeaderFile(const QString& path)
 {
-    const PictureBytes head = readPictureHead(path);
-    JpegHeader h = head.ok() ? readJpegHeader(head.bytes) : JpegHeader{};
-    if (!head.ok())
-        h.error = head.error;
+    PictureBytes in = readPictureHead(path);
+    // Headers longer than the head (large colour profiles) are read from the whole file.
+    if (in.ok() && in.bytes.size() < in.fileSize && !readJpegHeader(in.bytes).error.isEmpty())
+        in = readPictureFile(path);
+    JpegHeader h = in.ok() ? readJpegHeader(in.bytes) : JpegHeader{};
+    if (!in.ok())
+        h.error = in.error;
     return h;
 }
 

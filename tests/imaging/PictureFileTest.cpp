@@ -110,6 +110,20 @@ TEST(PictureFile, ReadsWhatTheFileHoldsAndRefusesWhatIsNoFile)
     EXPECT_EQ(head.bytes, photo.left(100));
     EXPECT_EQ(head.fileSize, photo.size());
 
+    // Headers longer than the head a read takes first (big colour profiles): read whole.
+    QByteArray padded = photo.left(2);
+    for (int i = 0; i < 6; ++i)
+        padded += QByteArray("\xFF\xEF\xFF\xF0", 4) + QByteArray(0xFFF0 - 2, 'x'); // APP15 segments of 64 KiB
+    padded += photo.mid(2);
+    const QString big = baseDir() + "profile.jpg";
+    ASSERT_TRUE(writeWhole(big, padded));
+    ASSERT_GT(padded.size(), kPictureHeadBytes);
+    const ImageLoadResult viaFile = decodeJpegFile(big, 2);
+    ASSERT_TRUE(viaFile.ok()) << viaFile.error.toStdString();
+    EXPECT_EQ(viaFile.bitmap, decodeJpeg(photo, 2).bitmap);
+    EXPECT_EQ(readJpegHeaderFile(big).width, 64);
+    EXPECT_EQ(makeThumbnail(big, true, 84).outcome, ThumbOutcome::Ready);
+
     const PictureBytes missing = readPictureFile(baseDir() + "gone.jpg");
     EXPECT_TRUE(missing.missing);
     EXPECT_FALSE(missing.ok());
