@@ -87,7 +87,7 @@ void screenStep(benchmark::State& state)
     const QString thumb = out.path() + "/t_.bmp";
     for (auto _ : state) {
         for (const QString& p : photos) {
-            TBigBitmap b = decodePoolSource(p, true, readExifOrientationFile(p));
+            TBigBitmap b = decodePoolSource(readPoolSource(p, true));
             fitLongSide(b, kPalmPageWidth, false, true);
             fitLongSide(b, kPalmPageWidth / 5, true, true);
             benchmark::DoNotOptimize(writeBmpFile(b, thumb));
@@ -104,7 +104,7 @@ void copyStep(benchmark::State& state)
     for (auto _ : state) {
         for (const QString& p : photos) {
             QFile::remove(copy);
-            benchmark::DoNotOptimize(makePoolCopy(p, copy, true, 1));
+            benchmark::DoNotOptimize(makePoolCopy(readPoolSource(p, true), copy, false));
         }
     }
     state.SetItemsProcessed(state.iterations() * photos.size());

@@ -1,7 +1,7 @@
 #include "BmpCodec.h"
 #include "BmpPixels.h"
 #include <QColor>
-#include <QFile>
+#include "PictureFile.h"
 #include "ReplacingFile.h"
 #include <algorithm>
 #include <cstring>
@@ -15,11 +15,6 @@ using bmp::Layout;
 
 constexpr qint64 kFileHeaderSize = 14;
 constexpr qint64 kInfoHeaderSize = 40;
-// Uncompressed data bounds the size by its bytes; RLE data can skip pixels, so it gets a
-// realistic bound: a small floor plus 128 pixels per byte (a run gives at most 255 per 2
-// bytes, and a photo is never mostly skipped pixels).
-constexpr qint64 kRleFreePixels = 4LL * 1024 * 1024;
-constexpr qint64 kRlePixelsPerByte = 128;
 
 uint16_t u16(const uchar* p) { return uint16_t(p[0] | p[1] << 8); }
 uint32_t u32(const uchar* p) { return p[0] | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
@@ -156,7 +151,7 @@ qint64 readPalette(Layout& l, const InfoHeader& info, const uchar* b, qint64 siz
     const qint64 entry = info.size == 12 ? 3 : 4;
     const qint64 full = qint64(1) << l.bitCount;
     qint64 count = info.colorsUsed == 0 ? full : std::min<qint64>(info.colorsUsed, full);
-    const qint64 end = dataStart >= start ? dataStart : size;
+    const qint64 end = std::min(dataStart >= start ? dataStart : size, size);
     count = std::min(count, std::max<qint64>(0, (end - start) / entry));
     for (qint64 i = 0; i < count; ++i)
         std::memcpy(l.palette.data() + 3 * i, b + start + i * entry, 3);
@@ -167,7 +162,8 @@ QString checkDataSize(const Layout& l)
 {
     const qint64 pixels = qint64(l.width) * l.height;
     if (l.coding != Coding::Plain) {
-        if (pixels > kRleFreePixels + l.dataSize * kRlePixelsPerByte)
+        // RLE data can skip pixels: the bytes-present rule bounds what it may claim.
+        if (!claimFitsData(pixels, l.dataSize))
             return QStringLiteral("BMP compressed data is far too short for %1 x %2 pixels").arg(l.width).arg(l.height);
         return {};
     }
@@ -177,7 +173,9 @@ QString checkDataSize(const Layout& l)
     return {};
 }
 
-QString parseLayout(const QByteArray& bytes, Layout& l)
+// `bytes` may be only the beginning of a file of `fileSize` bytes (a probe): the headers and
+// palette are read from it, the pixel data is measured by the file's size.
+QString parseLayout(const QByteArray& bytes, qint64 fileSize, Layout& l)
 {
     const auto* b = reinterpret_cast<const uchar*>(bytes.constData());
     const qint64 size = bytes.size();
@@ -193,13 +191,13 @@ QString parseLayout(const QByteArray& bytes, Layout& l)
     if (!error.isEmpty())
         return error;
     qint64 dataStart = u32(b + 10);
-    if (dataStart > size)
+    if (dataStart > fileSize)
         return QStringLiteral("BMP pixel data offset lies beyond the end of the file");
     const qint64 paletteEnd = readPalette(l, info, b, size, paletteStart, dataStart);
     if (dataStart < paletteStart) // a broken offset: assume the pixels follow the palette
         dataStart = paletteEnd;
-    l.data = b + dataStart;
-    l.dataSize = size - dataStart;
+    l.data = dataStart <= size ? b + dataStart : nullptr;
+    l.dataSize = fileSize - dataStart;
     return checkDataSize(l);
 }
 
@@ -212,6 +210,14 @@ TBigBitmap allocate(int width, int height)
 // --- writing ---
 
 qint64 strideOf(int width) { return (qint64(width) * 3 + 3) & ~qint64(3); }
+
+// The decode's peak: the file's bytes beside the 24-bit bitmap.
+qint64 peakOf(const Layout& l, qint64 fileSize) { return fileSize + strideOf(l.width) * l.height; }
+
+QString budgetError(qint64 peak)
+{
+    return QStringLiteral("BMP needs %1 MiB to decode, more than the picture budget").arg(peak >> 20);
+}
 
 void writeHeaders(uchar* p, int width, int height)
 {
@@ -258,7 +264,9 @@ ImageLoadResult decodeBmp(const QByteArray& bytes)
 {
     ImageLoadResult r;
     Layout l;
-    r.error = parseLayout(bytes, l);
+    r.error = parseLayout(bytes, bytes.size(), l);
+    if (r.error.isEmpty() && !peakFits(peakOf(l, bytes.size())))
+        r.error = budgetError(peakOf(l, bytes.size()));
     if (!r.error.isEmpty())
         return r;
     TBigBitmap bm = allocate(l.width, l.height);
@@ -278,31 +286,22 @@ ImageLoadResult decodeBmp(const QByteArray& bytes)
     return r;
 }
 
-ImageLoadResult readBmpFile(const QString& path)
+ImageLoadResult readBmpFile(const QString& path) { return loadPicture(path, PictureFormat::Bmp, {}); }
+
+PictureProbe probeBmp(const QByteArray& bytes, qint64 fileSize)
 {
-    ImageLoadResult r;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        r.error = QStringLiteral("cannot open %1: %2").arg(path, f.errorString());
-        return r;
-    }
-    const qint64 size = f.size();
-    if (size > std::numeric_limits<qint32>::max()) {
-        r.error = QStringLiteral("%1 is too large for a BMP file").arg(path);
-        return r;
-    }
-    // Map the file where possible: the decoder reads every byte once, a copy would only cost.
-    if (uchar* mapped = size > 0 ? f.map(0, size) : nullptr) {
-        r = decodeBmp(QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), size));
-        f.unmap(mapped);
-        return r;
-    }
-    const QByteArray bytes = f.readAll();
-    if (bytes.size() != size) {
-        r.error = QStringLiteral("cannot read %1: %2").arg(path, f.errorString());
-        return r;
-    }
-    return decodeBmp(bytes);
+    const qint64 size = fileSize > 0 ? fileSize : bytes.size();
+    Layout l;
+    PictureProbe p;
+    p.error = parseLayout(bytes, size, l);
+    if (!p.error.isEmpty())
+        return p;
+    p.width = p.outputWidth = l.width;
+    p.height = p.outputHeight = l.height;
+    p.peakBytes = peakOf(l, size);
+    if (!peakFits(p.peakBytes))
+        p.error = budgetError(p.peakBytes);
+    return p;
 }
 
 QByteArray bmp24Header(int width, int height)

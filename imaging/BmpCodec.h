@@ -9,7 +9,11 @@ namespace qv {
 /// bit fields, OS/2 and Windows V3/V4/V5 headers, bottom-up and top-down rows.
 /// Gives a 24-bit bitmap; damaged input gives an error, never a crash or an unbounded allocation.
 ImageLoadResult decodeBmp(const QByteArray& bytes);
+/// @brief Reads the file within the budget (see PictureFile.h) and decodes it.
 ImageLoadResult readBmpFile(const QString& path);
+/// @brief What decodeBmp would take and whether it would refuse, from the headers alone.
+/// `bytes` may be the beginning of a file of `fileSize` bytes (0: the bytes are the whole file).
+PictureProbe probeBmp(const QByteArray& bytes, qint64 fileSize);
 
 /// @brief The 54 bytes of file and info header that encodeBmp24 writes before the rows.
 QByteArray bmp24Header(int width, int height);

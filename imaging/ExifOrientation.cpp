@@ -1,5 +1,5 @@
 #include "ExifOrientation.h"
-#include <QFile>
+#include "PictureFile.h"
 #include <algorithm>
 #include <cstring>
 #include <libexif/exif-data.h>
@@ -91,23 +91,8 @@ int readExifOrientation(const QByteArray& jpegBytes)
     return orientationFromLoader(loader.get());
 }
 
-int readExifOrientationFile(const QString& path)
-{
-    QFile f(path);
-    LoaderPtr loader(exif_loader_new());
-    if (!loader || !f.open(QIODevice::ReadOnly))
-        return 0;
-    // Fed in chunks: the loader says when it has the block (usually within the first few KiB).
-    QByteArray chunk(64 * 1024, Qt::Uninitialized);
-    for (;;) {
-        const qint64 n = f.read(chunk.data(), chunk.size());
-        if (n <= 0)
-            break;
-        if (!exif_loader_write(loader.get(), reinterpret_cast<unsigned char*>(chunk.data()), unsigned(n)))
-            break;
-    }
-    return orientationFromLoader(loader.get());
-}
+// The block sits at the front of the file, within the head every picture read takes first.
+int readExifOrientationFile(const QString& path) { return readExifOrientation(readPictureHead(path).bytes); }
 
 bool applyExifOrientation(TBigBitmap& bitmap, int orientation)
 {

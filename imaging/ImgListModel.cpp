@@ -15,114 +15,9 @@ constexpr int kRescanDelayMs = 100;
 // has settled.
 constexpr qint64 kSettleMs = 2000;
 
-bool isOtherKnownType(const QMimeType& mime)
-{
-    static const char* const kinds[] = {"image/", "text/", "video/", "audio/", "message/"};
-    for (const char* k : kinds)
-        if (mime.name().startsWith(QLatin1String(k)))
-            return true;
-    return mime.inherits(QStringLiteral("application/x-executable"))
-        || mime.inherits(QStringLiteral("application/x-sharedlib"))
-        || mime.inherits(QStringLiteral("text/html"));
-}
-
-QMimeType mimeOf(const QString& path, bool isFolder)
-{
-    static QMimeDatabase db;
-    return isFolder ? db.mimeTypeForName(QStringLiteral("inode/directory"))
-                    : db.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
-}
-
-// Type names per extension: asking the mime database once per file would dominate the listing.
-QString typeNameOf(const QString& path, const QString& suffix, bool isFolder)
-{
-    static QHash<QString, QString> names;
-    const QString key = isFolder ? QStringLiteral("/") : suffix.toLower();
-    auto it = names.constFind(key);
-    if (it == names.constEnd())
-        it = names.insert(key, mimeOf(path, isFolder).comment());
-    return *it;
-}
-
-ShellItem shellItemOf(const QFileInfo& fi)
-{
-    ShellItem it;
-    it.path = fi.absoluteFilePath();
-    it.displayName = fi.fileName();
-    it.isFolder = fi.isDir();
-    it.size = it.isFolder ? 0 : fi.size();
-    it.mtimeMs = fi.lastModified().toMSecsSinceEpoch();
-    it.imageType = shellImageType(it.path, it.isFolder);
-    it.typeName = typeNameOf(it.path, fi.suffix(), it.isFolder);
-    return it;
-}
-
-// Names as people sort them: case ignored, runs of digits by their value ("img2" before "img10").
-int naturalCompare(const QString& a, const QString& b)
-{
-    qsizetype i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (a[i].isDigit() && b[j].isDigit()) {
-            const qsizetype si = i, sj = j;
-            while (i < a.size() && a[i].isDigit())
-                ++i;
-            while (j < b.size() && b[j].isDigit())
-                ++j;
-            QStringView x = QStringView(a).mid(si, i - si), y = QStringView(b).mid(sj, j - sj);
-            while (x.size() > 1 && x.front() == u'0')
-                x = x.mid(1);
-            while (y.size() > 1 && y.front() == u'0')
-                y = y.mid(1);
-            if (x.size() != y.size())
-                return x.size() < y.size() ? -1 : 1;
-            if (const int c = x.compare(y); c != 0)
-                return c;
-            continue;
-        }
-        const QChar p = a[i++].toCaseFolded(), q = b[j++].toCaseFolded();
-        if (p != q)
-            return p < q ? -1 : 1;
-    }
-    return i < a.size() ? 1 : j < b.size() ? -1 : 0;
-}
-
 } // namespace
 
 const char* const TImgListModel::kMimeType = "application/x-qorvale-browser-items";
-
-QString ShellItem::sizeText() const
-{
-    return isFolder ? QString() : QString::number(size / 1024 + 1) + QStringLiteral("KB");
-}
-
-ShellImageType shellImageType(const QString& path, bool isFolder)
-{
-    if (isFolder)
-        return ShellImageType::Folder;
-    const QString ext = QFileInfo(path).suffix().toLower();
-    if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg"))
-        return ShellImageType::Jpeg;
-    if (ext == QLatin1String("bmp"))
-        return ShellImageType::Bmp;
-    return isOtherKnownType(mimeOf(path, false)) ? ShellImageType::Other : ShellImageType::None;
-}
-
-QVector<ShellItem> listFolder(const QString& folder)
-{
-    const QFileInfoList infos =
-        QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::NoSort);
-    QVector<ShellItem> out;
-    out.reserve(infos.size());
-    for (const QFileInfo& fi : infos)
-        out.append(shellItemOf(fi));
-    std::sort(out.begin(), out.end(), [&](const ShellItem& a, const ShellItem& b) {
-        if (a.isFolder != b.isFolder)
-            return a.isFolder;
-        const int c = naturalCompare(a.displayName, b.displayName);
-        return c != 0 ? c < 0 : a.displayName < b.displayName;
-    });
-    return out;
-}
 
 TImgListModel::TImgListModel(QObject* parent, int thumbSize)
     : QAbstractListModel(parent),
@@ -139,30 +34,31 @@ TImgListModel::TImgListModel(QObject* parent, int thumbSize)
 // The workers deliver into this object: they must be finished before it goes.
 TImgListModel::~TImgListModel() { queue.stop(); }
 
-bool TImgListModel::setFolder(const QString& path)
+FolderState TImgListModel::openFolder(const QString& path)
 {
-    const QFileInfo fi(path);
-    if (path.isEmpty() || !fi.isDir())
-        return false;
-    const QString folder = fi.canonicalFilePath();
+    QString folder;
+    const FolderState state = folderState(path, &folder);
+    QVector<ShellItem> fresh;
+    if (state != FolderState::Readable)
+        return state;
+    if (!readFolder(folder, fresh))
+        return FolderState::Unreadable; // the list and what it showed stay
     if (!watcher.directories().isEmpty())
         watcher.removePaths(watcher.directories());
     watcher.addPath(folder);
-    ++generation;
     queue.replace({});
     beginResetModel();
     current = folder;
-    items = listFolder(folder);
+    items = std::move(fresh);
     reindex();
     endResetModel();
     emit folderChanged(current);
-    return true;
+    return FolderState::Readable;
 }
 
-bool TImgListModel::goUp()
+FolderState TImgListModel::goUp()
 {
-    QDir d(current);
-    return !current.isEmpty() && d.cdUp() && setFolder(d.absolutePath());
+    return current.isEmpty() || current == QLatin1String("/") ? FolderState::NoFolder : openFolder(parentFolder(current));
 }
 
 void TImgListModel::scheduleRescan(int ms)
@@ -175,17 +71,20 @@ void TImgListModel::rescan()
 {
     if (current.isEmpty())
         return;
-    if (!QFileInfo(current).isDir()) {
+    if (folderState(current) == FolderState::NoFolder) {
         // The folder itself went away: show the nearest folder above it that still exists.
-        QDir d(current);
-        while (d.cdUp() && !d.exists()) {
-        }
-        setFolder(d.exists() ? d.absolutePath() : QDir::rootPath());
+        QString up = current;
+        do
+            up = parentFolder(up);
+        while (up != QLatin1String("/") && folderState(up) == FolderState::NoFolder);
+        setFolder(up);
         return;
     }
     if (!watcher.directories().contains(current))
         watcher.addPath(current); // a folder replaced under the same name loses its watch
-    setItems(listFolder(current));
+    QVector<ShellItem> fresh;
+    if (readFolder(current, fresh)) // one that can no longer be read keeps what it showed
+        setItems(std::move(fresh));
 }
 
 // Applies the difference to the rows in place, so that the selection and the scroll position
@@ -310,8 +209,7 @@ void TImgListModel::requestThumbnails(int first, int last, int ahead)
             return;
         const QString key = thumbKey(items[r]);
         if (!cache.contains(key))
-            jobs.push_back({key, items[r].path, items[r].imageType == ShellImageType::Jpeg, generation,
-                            disk.find(key), disk.isOn()});
+            jobs.push_back({key, items[r].path, items[r].imageType == ShellImageType::Jpeg, disk.find(key), disk.isOn()});
     };
     for (int r = first; r <= last; ++r)
         want(r);
@@ -330,7 +228,10 @@ void TImgListModel::waitForThumbnails()
 
 void TImgListModel::thumbnailDone(const ThumbQueue::Job& job, const ThumbResult& r)
 {
-    if (job.generation != generation)
+    // Kept whenever the file is still listed as it was, also when the folder was opened again
+    // meanwhile: a request made then skipped this file as being made, and waits for this result.
+    const int listed = rowOfPath(job.path);
+    if (listed < 0 || thumbKey(items[listed]) != job.key)
         return;
     if (r.outcome == ThumbOutcome::Vanished) {
         scheduleRescan(0); // the row goes with the next listing
@@ -340,9 +241,7 @@ void TImgListModel::thumbnailDone(const ThumbQueue::Job& job, const ThumbResult&
         disk.add(job.key, r.jpeg);
     const int bytes = int(r.image.sizeInBytes() >> 10) + 1;
     cache.insert(job.key, new Cached{r.image}, bytes);
-    const int row = rowOfPath(job.path);
-    if (row >= 0)
-        emit dataChanged(index(row), index(row), {Qt::DecorationRole, ThumbnailRole, ThumbStateRole});
+    emit dataChanged(index(listed), index(listed), {Qt::DecorationRole, ThumbnailRole, ThumbStateRole});
 }
 
 } // namespace qv

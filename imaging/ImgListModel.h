@@ -2,6 +2,7 @@
 // The folder list behind the photo browser's thumbnail list view: the entries of one folder
 // with their shell facts, kept up to date as the folder changes on disk, and their thumbnails
 // made in the background and kept in a bounded cache.
+#include "FolderListing.h"
 #include "ThumbDiskCache.h"
 #include "ThumbQueue.h"
 #include <QAbstractListModel>
@@ -12,27 +13,6 @@
 #include <memory>
 
 namespace qv {
-
-enum class ShellImageType { None, Bmp, Jpeg, Folder, Other };
-
-/// One entry of the folder as the list shows it.
-struct ShellItem {
-    QString path;          // full path
-    QString displayName;
-    QString typeName;      // the system's name of the file type
-    qint64 size = 0;       // bytes
-    qint64 mtimeMs = 0;
-    bool isFolder = false;
-    ShellImageType imageType = ShellImageType::None;
-
-    bool isPhoto() const { return imageType == ShellImageType::Bmp || imageType == ShellImageType::Jpeg; }
-    /// @brief "<size / 1024 + 1>KB" for a file, empty for a folder.
-    QString sizeText() const;
-};
-
-/// @brief Kind of a path: Folder, Jpeg (".jpg", ".jpeg"), Bmp, Other for the files the system
-/// knows as pictures, text, video, mail, web pages or programs, None for anything else.
-ShellImageType shellImageType(const QString& path, bool isFolder);
 
 class TImgListModel : public QAbstractListModel {
     Q_OBJECT
@@ -48,11 +28,13 @@ public:
     explicit TImgListModel(QObject* parent = nullptr, int thumbSize = kDefaultThumbSize);
     ~TImgListModel() override;
 
-    /// @brief Lists the folder; false (and the list unchanged) when it names no folder.
-    bool setFolder(const QString& path);
+    /// @brief Lists the folder; the list stays as it was when the path names no folder or one
+    /// whose entries cannot be read.
+    FolderState openFolder(const QString& path);
+    bool setFolder(const QString& path) { return openFolder(path) == FolderState::Readable; }
     QString folder() const { return current; }
-    /// @brief Goes to the parent folder; false at the file system's root.
-    bool goUp();
+    /// @brief Goes to the parent folder; NoFolder at the file system's root.
+    FolderState goUp();
     /// @brief Reads the folder again and applies the differences row by row.
     void rescan();
 
@@ -77,6 +59,8 @@ public:
     void setDiskCacheFile(const QString& file) { disk.open(file); }
     /// @brief Waits until the thumbnails asked for are made, and delivers them (tests, benchmarks).
     void waitForThumbnails();
+    /// @brief Thumbnails being made on the workers right now (tests).
+    int thumbnailsInProgress() const { return queue.runningCount(); }
 
 signals:
     void folderChanged(const QString& path);
@@ -92,7 +76,6 @@ private:
     ThumbDiskCache disk;
     QFileSystemWatcher watcher;
     QTimer rescanTimer;
-    int generation = 0;
     ThumbQueue queue;
 
     static QString thumbKey(const ShellItem& it);
@@ -101,9 +84,5 @@ private:
     void thumbnailDone(const ThumbQueue::Job& job, const ThumbResult& r);
     void scheduleRescan(int ms);
 };
-
-/// @brief The entries of a folder, folders first, then by name as people sort (numbers by
-/// value, case ignored); hidden entries left out.
-QVector<ShellItem> listFolder(const QString& folder);
 
 } // namespace qv

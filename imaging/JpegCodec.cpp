@@ -1,41 +1,10 @@
 #include "JpegCodec.h"
 #include "JpegDecode.h"
-#include <QFile>
+#include "PictureFile.h"
 #include "ReplacingFile.h"
-#include <limits>
 
 namespace qv {
 namespace {
-
-// Gives the decode the file's bytes, mapped into memory where possible (no copy).
-jpeg::DecodeOutcome decodeFile(const QString& path, jpeg::DecodeRequest request)
-{
-    jpeg::DecodeOutcome out;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        out.error = QStringLiteral("cannot open %1: %2").arg(path, f.errorString());
-        return out;
-    }
-    const qint64 size = f.size();
-    if (size > std::numeric_limits<qint32>::max()) {
-        out.error = QStringLiteral("%1 is too large for a JPEG file").arg(path);
-        return out;
-    }
-    request.size = size_t(size);
-    if (uchar* mapped = size > 0 ? f.map(0, size) : nullptr) {
-        request.data = mapped;
-        out = jpeg::decode(request);
-        f.unmap(mapped);
-        return out;
-    }
-    const QByteArray bytes = f.readAll();
-    if (bytes.size() != size) {
-        out.error = QStringLiteral("cannot read %1: %2").arg(path, f.errorString());
-        return out;
-    }
-    request.data = reinterpret_cast<const unsigned char*>(bytes.constData());
-    return jpeg::decode(request);
-}
 
 JpegHeader toHeader(const jpeg::DecodeOutcome& o)
 {
@@ -58,31 +27,62 @@ ImageLoadResult toResult(jpeg::DecodeOutcome&& o)
     return r;
 }
 
-jpeg::DecodeRequest requestFor(const QByteArray& bytes, int scaleDenom, int bitsPerPixel, bool headerOnly)
+jpeg::DecodeRequest requestFor(const QByteArray& bytes, int bitsPerPixel, jpeg::Mode mode)
 {
     jpeg::DecodeRequest rq;
     rq.data = reinterpret_cast<const unsigned char*>(bytes.constData());
     rq.size = size_t(bytes.size());
-    rq.scaleDenom = scaleDenom;
     rq.bitsPerPixel = bitsPerPixel;
-    rq.headerOnly = headerOnly;
+    rq.mode = mode;
     return rq;
 }
 
 } // namespace
 
-JpegHeader readJpegHeader(const QByteArray& bytes) { return toHeader(jpeg::decode(requestFor(bytes, 1, 24, true))); }
+JpegHeader readJpegHeader(const QByteArray& bytes) { return toHeader(jpeg::decode(requestFor(bytes, 24, jpeg::Mode::Header))); }
 
-JpegHeader readJpegHeaderFile(const QString& path) { return toHeader(decodeFile(path, requestFor({}, 1, 24, true))); }
+JpegHeader readJpegHeaderFile(const QString& path)
+{
+    PictureBytes in = readPictureHead(path);
+    // Headers longer than the head (large colour profiles) are read from the whole file.
+    if (in.ok() && in.bytes.size() < in.fileSize && !readJpegHeader(in.bytes).error.isEmpty())
+        in = readPictureFile(path);
+    JpegHeader h = in.ok() ? readJpegHeader(in.bytes) : JpegHeader{};
+    if (!in.ok())
+        h.error = in.error;
+    return h;
+}
 
 ImageLoadResult decodeJpeg(const QByteArray& bytes, int scaleDenom, int bitsPerPixel)
 {
-    return toResult(jpeg::decode(requestFor(bytes, scaleDenom, bitsPerPixel, false)));
+    jpeg::DecodeRequest rq = requestFor(bytes, bitsPerPixel, jpeg::Mode::Decode);
+    rq.scaleDenom = scaleDenom;
+    return toResult(jpeg::decode(rq));
+}
+
+ImageLoadResult decodeJpeg(const QByteArray& bytes, const JpegScaleRule& scale, int bitsPerPixel)
+{
+    jpeg::DecodeRequest rq = requestFor(bytes, bitsPerPixel, jpeg::Mode::Decode);
+    rq.scaleFor = scale;
+    return toResult(jpeg::decode(rq));
 }
 
 ImageLoadResult decodeJpegFile(const QString& path, int scaleDenom, int bitsPerPixel)
 {
-    return toResult(decodeFile(path, requestFor({}, scaleDenom, bitsPerPixel, false)));
+    PictureRequest rq;
+    rq.scaleFor = [scaleDenom](int, int) { return scaleDenom; };
+    rq.bitsPerPixel = bitsPerPixel;
+    return loadPicture(path, PictureFormat::Jpeg, rq);
+}
+
+PictureProbe probeJpeg(const QByteArray& bytes, qint64 fileSize, const JpegScaleRule& scale, int bitsPerPixel)
+{
+    jpeg::DecodeRequest rq = requestFor(bytes, bitsPerPixel, jpeg::Mode::Probe);
+    rq.fileSize = fileSize;
+    rq.scaleFor = scale;
+    const jpeg::DecodeOutcome o = jpeg::decode(rq);
+    return {o.sourceWidth, o.sourceHeight, o.scaleDenom, o.outputWidth, o.outputHeight, o.peakBytes, o.error,
+            o.endedInHeader && qint64(bytes.size()) < fileSize};
 }
 
 bool writeJpegFile(const TBigBitmap& bitmap, const QString& path, int quality, QString* error)

@@ -2,6 +2,7 @@
 #include "JpegSupport.h"
 #include "TBigBitmap.h"
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -16,7 +17,7 @@ constexpr uchar kMissingGray = 0x80; // what libjpeg itself shows for missing da
 struct Session {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
-    jpeg_progress_mgr progress;
+    ScanLimit scans;
     bool created = false;
     bool cmyk = false;
     QImage image;
@@ -74,15 +75,69 @@ void readRows(Session& s)
     }
 }
 
-void checkSizes(Session& s)
+qint64 roundUp(qint64 v, qint64 step) { return (v + step - 1) / step * step; }
+
+// Blocks of all components, as the whole-image coefficient arrays of a multi-scan file hold
+// them (padded to whole MCUs), and as each scan walks them.
+qint64 blockCount(const jpeg_decompress_struct& ci, bool padded)
+{
+    qint64 blocks = 0;
+    for (int c = 0; c < ci.num_components; ++c) {
+        const jpeg_component_info& comp = ci.comp_info[c];
+        blocks += padded ? roundUp(comp.width_in_blocks, comp.h_samp_factor) * roundUp(comp.height_in_blocks, comp.v_samp_factor)
+                         : qint64(comp.width_in_blocks) * comp.height_in_blocks;
+    }
+    return blocks;
+}
+
+// libjpeg's own memory: the coefficient arrays of a multi-scan file, and rows of samples on
+// their way through upsampling and colour conversion.
+qint64 libjpegBytes(jpeg_decompress_struct& ci)
+{
+    const qint64 rows = qint64(ci.image_width) * ci.num_components * 48 + (1 << 20);
+    return rows + (jpeg_has_multiple_scans(&ci) ? blockCount(ci, true) * qint64(sizeof(JBLOCK)) : 0);
+}
+
+int chooseScale(Session& s, const DecodeRequest& rq)
+{
+    const int n = rq.scaleFor ? rq.scaleFor(int(s.cinfo.image_width), int(s.cinfo.image_height)) : rq.scaleDenom;
+    if (n != 1 && n != 2 && n != 4 && n != 8)
+        fail(common(s), "invalid JPEG scale 1/%d", n);
+    return n;
+}
+
+// Everything a decode refuses is refused here, from the header, before any pixel memory.
+void checkClaims(Session& s, const DecodeRequest& rq)
 {
     jpeg_decompress_struct& ci = s.cinfo;
-    if ((long long)ci.image_width * ci.image_height > kMaxSourcePixels)
+    const qint64 pixels = qint64(ci.image_width) * ci.image_height;
+    if (pixels > kMaxSourcePixels)
         fail(common(s), "JPEG image is too large (%u x %u pixels)", ci.image_width, ci.image_height);
+    ci.scale_num = 1;
+    ci.scale_denom = unsigned(s.out->scaleDenom = chooseScale(s, rq));
     jpeg_calc_output_dimensions(&ci);
+    s.out->outputWidth = int(ci.output_width);
+    s.out->outputHeight = int(ci.output_height);
     if (!pictureFits(ci.output_width, ci.output_height))
         fail(common(s), "JPEG image is too large to decode at this scale (%u x %u pixels)", ci.output_width,
              ci.output_height);
+    const qint64 total = rq.fileSize > 0 ? rq.fileSize : qint64(rq.size);
+    const qint64 data = total - (qint64(rq.size) - qint64(ci.src->bytes_in_buffer));
+    if (!claimFitsData(pixels, data))
+        fail(common(s), "JPEG claims %u x %u pixels but holds only %lld bytes of picture data", ci.image_width,
+             ci.image_height, (long long)data);
+    const qint64 bitmap = qint64(ci.output_width) * ci.output_height * (rq.bitsPerPixel / 8)
+        + (s.cmyk ? qint64(ci.output_width) * 4 : 0);
+    const qint64 own = libjpegBytes(ci);
+    s.out->peakBytes = total + own + bitmap;
+    if (!peakFits(s.out->peakBytes))
+        fail(common(s), "JPEG needs %lld MiB to decode at 1/%d, more than the picture budget",
+             (long long)(s.out->peakBytes >> 20), s.out->scaleDenom);
+    // libjpeg's own limit as a second line: what the budget leaves beside the bytes and bitmap.
+    ci.mem->max_memory_to_use = long(std::min<qint64>(pictureByteBudget() - total - bitmap, LONG_MAX));
+    if (jpeg_has_multiple_scans(&ci))
+        s.scans.maxScans = int(std::clamp<qint64>(kMaxBlockScans / std::max<qint64>(1, blockCount(ci, false)),
+                                                  kMinScanLimit, kMaxScans));
 }
 
 // The libjpeg part: false on a fatal libjpeg error (message in s.err).
@@ -93,22 +148,22 @@ bool run(Session& s, const DecodeRequest& rq)
         return false;
     jpeg_create_decompress(&ci);
     s.created = true;
-    ci.mem->max_memory_to_use = kMaxLibjpegMemory;
-    installScanLimit(&ci, s.progress);
+    installScanLimit(&ci, s.scans);
     jpeg_mem_src(&ci, rq.data, static_cast<unsigned long>(rq.size));
-    if (jpeg_read_header(&ci, TRUE) != JPEG_HEADER_OK)
+    const int status = jpeg_read_header(&ci, TRUE);
+    if (status != JPEG_HEADER_OK)
         fail(common(s), "JPEG data holds no image");
     s.out->sourceWidth = int(ci.image_width);
     s.out->sourceHeight = int(ci.image_height);
     s.out->components = ci.num_components;
-    if (rq.headerOnly)
+    if (rq.mode == Mode::Header)
         return true;
-    ci.scale_num = 1;
-    ci.scale_denom = unsigned(rq.scaleDenom);
     s.cmyk = ci.jpeg_color_space == JCS_CMYK || ci.jpeg_color_space == JCS_YCCK;
     // BGRA, not BGRX: libjpeg leaves the X byte undefined, RGB32 needs 0xFF there.
     ci.out_color_space = s.cmyk ? JCS_CMYK : rq.bitsPerPixel == 32 ? JCS_EXT_BGRA : JCS_EXT_BGR;
-    checkSizes(s);
+    checkClaims(s, rq);
+    if (rq.mode == Mode::Probe)
+        return true;
     const QImage::Format format = rq.bitsPerPixel == 32 ? QImage::Format_RGB32 : QImage::Format_BGR888;
     s.image = QImage(int(ci.output_width), int(ci.output_height), format);
     if (s.image.isNull())
@@ -152,11 +207,12 @@ DecodeOutcome decode(const DecodeRequest& rq)
     // A fatal error after some rows came out still leaves a picture worth showing, as a
     // truncated file does.
     if (finished || s.rowsDone > 0) {
-        if (!rq.headerOnly) {
+        if (rq.mode == Mode::Decode) {
             fillMissingRows(s.image, s.rowsDone);
             out.image = std::move(s.image);
         }
     } else {
+        out.endedInHeader = s.err.sawEnd && out.sourceWidth == 0;
         out.error = QString::fromLocal8Bit(s.err.message);
         if (out.error.isEmpty())
             out.error = QStringLiteral("JPEG decoding failed");

@@ -1,6 +1,7 @@
 #include "JpegSupport.h"
 #include <cstdarg>
 #include <cstring>
+#include <jerror.h>
 
 namespace qv::jpeg {
 namespace {
@@ -14,16 +15,23 @@ void errorExit(j_common_ptr cinfo)
 
 void emitMessage(j_common_ptr cinfo, int level)
 {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
     if (level < 0)
-        ++reinterpret_cast<ErrorManager*>(cinfo->err)->warnings;
+        ++err->warnings;
+    if (err->pub.msg_code == JWRN_JPEG_EOF)
+        err->sawEnd = true;
 }
 
 void outputMessage(j_common_ptr) {}
 
 void scanLimitMonitor(j_common_ptr cinfo)
 {
-    if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
-        fail(cinfo, "JPEG has too many scans");
+    if (!cinfo->is_decompressor)
+        return;
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    const int limit = reinterpret_cast<ScanLimit*>(cinfo->progress)->maxScans;
+    if (d->input_scan_number > limit)
+        fail(cinfo, "JPEG has too many scans (more than %d)", limit);
 }
 
 void initDestination(j_compress_ptr cinfo)
@@ -58,6 +66,7 @@ void installErrorManager(j_common_ptr cinfo, ErrorManager& err)
     err.pub.output_message = outputMessage;
     err.message[0] = '\0';
     err.warnings = 0;
+    err.sawEnd = false;
 }
 
 void fail(j_common_ptr cinfo, const char* format, ...)
@@ -70,11 +79,12 @@ void fail(j_common_ptr cinfo, const char* format, ...)
     std::longjmp(err->jump, 1);
 }
 
-void installScanLimit(j_decompress_ptr cinfo, jpeg_progress_mgr& progress)
+void installScanLimit(j_decompress_ptr cinfo, ScanLimit& limit)
 {
-    std::memset(&progress, 0, sizeof progress);
-    progress.progress_monitor = scanLimitMonitor;
-    cinfo->progress = &progress;
+    std::memset(&limit.pub, 0, sizeof limit.pub);
+    limit.pub.progress_monitor = scanLimitMonitor;
+    limit.maxScans = kMaxScans;
+    cinfo->progress = &limit.pub;
 }
 
 void installDestination(j_compress_ptr cinfo, ByteArrayDestination& dest, QByteArray& out)

@@ -9,11 +9,13 @@
 
 namespace qv::jpeg {
 
-/// Progressive files with more scans than this are refused (real encoders write about 10).
-constexpr int kMaxScans = 1000;
-/// Memory libjpeg may take for its own buffers, mostly the whole-image coefficient arrays of
-/// progressive files: 1 GiB is enough for a progressive 4:2:0 photo of about 300 megapixels.
-constexpr long kMaxLibjpegMemory = 1L << 30;
+/// Files with more scans than this are refused (real encoders write about 10, libjpeg-turbo's
+/// own fuzzers stop at 500).
+constexpr int kMaxScans = 500;
+/// Every scan of a multi-scan file walks all of its blocks again: a file may take at most this
+/// many block visits in all (about a second), but always kMinScanLimit scans.
+constexpr long long kMaxBlockScans = 1LL << 27;
+constexpr int kMinScanLimit = 64;
 /// Sources with more pixels than this are refused at any scale.
 constexpr long long kMaxSourcePixels = 1LL << 31;
 
@@ -23,6 +25,7 @@ struct ErrorManager {
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
     long warnings;
+    bool sawEnd; // the data ended early (libjpeg then makes up an end marker)
 };
 
 /// @brief Points cinfo->err at `err`; call before jpeg_create_(de)compress.
@@ -31,8 +34,13 @@ void installErrorManager(j_common_ptr cinfo, ErrorManager& err);
 /// (printf-style).
 [[noreturn]] void fail(j_common_ptr cinfo, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-/// @brief Installs a progress monitor that stops a decode after kMaxScans scans.
-void installScanLimit(j_decompress_ptr cinfo, jpeg_progress_mgr& progress);
+/// A progress monitor that stops a decode after `maxScans` scans.
+struct ScanLimit {
+    jpeg_progress_mgr pub;
+    int maxScans;
+};
+/// @brief Installs the monitor with kMaxScans; the decode lowers it once it knows the blocks.
+void installScanLimit(j_decompress_ptr cinfo, ScanLimit& limit);
 
 /// Destination manager that appends the compressed bytes to a QByteArray.
 struct ByteArrayDestination {

@@ -160,20 +160,26 @@ uint8_t blendChannel(int p00, int p01, int p10, int p11, int fx, int fy)
 
 TBigBitmap resizeNearest(const TBigBitmap& source, int w, int h)
 {
-    TBigBitmap src, dst;
-    if (!prepare(source, w, h, src, dst))
+    // A 24-bit source is read in place: a picture may be large, its 32-bit copy larger still.
+    if (source.isNull() || w <= 0 || h <= 0)
         return {};
-    const int64_t stepX = int64_t(src.width()) * 65535 / w;
-    const int64_t stepY = int64_t(src.height()) * 65535 / h;
+    TBigBitmap dst = newBitmap32(w, h);
+    if (dst.isNull())
+        return {};
+    const int bpp = source.bitsPerPixel() / 8;
+    const int64_t stepX = int64_t(source.width()) * 65535 / w;
+    const int64_t stepY = int64_t(source.height()) * 65535 / h;
     std::vector<int> xs(w);
     for (int i = 0; i < w; ++i)
-        xs[i] = int(std::min<int64_t>((i * stepX) >> 16, src.width() - 1));
+        xs[i] = int(std::min<int64_t>((i * stepX) >> 16, source.width() - 1)) * bpp;
     for (int j = 0; j < h; ++j) {
-        const int y = int(std::min<int64_t>((1 + j * stepY) >> 16, src.height() - 1));
-        const uint32_t* s = row32(src, y);
+        const int y = int(std::min<int64_t>((1 + j * stepY) >> 16, source.height() - 1));
+        const uchar* s = source.scanLine(y);
         uint32_t* d = row32(dst, j);
-        for (int i = 0; i < w; ++i)
-            d[i] = s[xs[i]];
+        for (int i = 0; i < w; ++i) {
+            const uchar* p = s + xs[i];
+            d[i] = bpp == 4 ? *reinterpret_cast<const uint32_t*>(p) : 0xFF000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+        }
     }
     return dst;
 }

@@ -3,17 +3,7 @@
 namespace qv {
 namespace {
 QImage::Format formatFor(int bits) { return bits == 32 ? QImage::Format_RGB32 : QImage::Format_BGR888; }
-constexpr qint64 kDefaultBudget = kMaxBitmapPixels * 4;
-qint64 budget = kDefaultBudget;
 }
-
-bool pictureFits(qint64 width, qint64 height)
-{
-    // Each side alone within the budget first, so that the product cannot overflow.
-    return width > 0 && height > 0 && width <= budget && height <= budget && width * height <= budget / 4;
-}
-
-void setPictureByteBudget(qint64 bytes) { budget = bytes > 0 ? bytes : kDefaultBudget; }
 
 TBigBitmap::TBigBitmap(int width, int height, int bitsPerPixel)
 {

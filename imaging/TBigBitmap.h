@@ -2,22 +2,12 @@
 // Bitmap container for decoded photos, cache slots and drawing targets.
 // A thin layer over QImage: 24-bit pixels are stored B,G,R (QImage::Format_BGR888) and
 // 32-bit pixels B,G,R,X (QImage::Format_RGB32), the byte order of BMP files.
+#include "PictureBudget.h"
 #include <QImage>
 #include <QString>
 #include <cstdint>
 
 namespace qv {
-
-/// Largest pixel count any decoder or container will allocate (about 1.5 GiB at 32 bits).
-constexpr qint64 kMaxBitmapPixels = 400LL * 1000 * 1000;
-
-/// @brief The one gate for picture memory: true when a width x height picture may be
-/// allocated, both sides positive and its pixels, at 4 bytes each, within the byte budget.
-/// Every decoder, filter and container asks here before it takes pixel memory.
-bool pictureFits(qint64 width, qint64 height);
-/// @brief Sets the byte budget of pictureFits; 0 restores the default (kMaxBitmapPixels at
-/// 4 bytes). Tests lower it to drive the refusals with ordinary files.
-void setPictureByteBudget(qint64 bytes);
 
 class TBigBitmap {
 public:
@@ -58,7 +48,21 @@ private:
 struct ImageLoadResult {
     TBigBitmap bitmap;
     QString error;
+    bool missing = false; // the file is not there (any more)
     bool ok() const { return !bitmap.isNull() && error.isEmpty(); }
+};
+
+/// What decoding a picture would take, told from its header before any pixel memory is taken.
+struct PictureProbe {
+    int width = 0;          // full size
+    int height = 0;
+    int scaleDenom = 1;     // the decode's scale (JPEG)
+    int outputWidth = 0;    // the bitmap
+    int outputHeight = 0;
+    qint64 peakBytes = 0;   // everything the decode holds at its peak, the file's bytes included
+    QString error;          // set when the decode would be refused
+    bool needsMoreBytes = false; // the bytes ended inside the header: ask again with more
+    bool ok() const { return error.isEmpty(); }
 };
 
 } // namespace qv

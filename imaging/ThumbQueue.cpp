@@ -23,6 +23,12 @@ void ThumbQueue::replace(std::vector<Job> jobs)
     }
 }
 
+int ThumbQueue::runningCount() const
+{
+    QMutexLocker lock(&mutex);
+    return int(running.size());
+}
+
 void ThumbQueue::stop()
 {
     {

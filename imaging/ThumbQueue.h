@@ -18,7 +18,6 @@ public:
         QString key;     // identifies the file's state (path, size, time)
         QString path;
         bool jpeg = false;
-        int generation = 0;
         QByteArray cached; // bytes of the disk cache, if it holds this thumbnail
         bool store = false; // encode a new thumbnail for the disk cache
     };
@@ -34,13 +33,15 @@ public:
     void stop();
     /// @brief Waits until every job is done (for tests and benchmarks).
     void waitForDone() { pool.waitForDone(); }
+    /// @brief Jobs being made right now (tests).
+    int runningCount() const;
     int box() const { return boxSize; }
 
 private:
     Deliver deliver;
     int boxSize;
     QThreadPool pool;
-    QMutex mutex;
+    mutable QMutex mutex;
     std::deque<Job> waiting;
     QSet<QString> running;
     int workers = 0;

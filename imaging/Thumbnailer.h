@@ -28,11 +28,9 @@ constexpr qint64 kMaxThumbSourcePixels = 16LL * 1000 * 1000;
 /// @brief The largest JPEG scale denominator (8, 4, 2 or 1) that still gives at least `box`
 /// pixels on the longer side.
 int thumbScaleFor(int width, int height, int box);
-/// @brief Width and height from a BMP file header (OS/2 and Windows headers); false when the
-/// bytes are not a BMP header.
-bool readBmpHeaderSize(const QByteArray& head, int* width, int* height);
 
-/// @brief Thumbnail of a JPEG (`jpeg` true) or BMP file fitting box x box pixels.
+/// @brief Thumbnail of a JPEG (`jpeg` true) or BMP file fitting box x box pixels, read within
+/// the thumbnail workers' shared budget (thumbnailBudget()).
 ThumbResult makeThumbnail(const QString& path, bool jpeg, int box);
 /// @brief The same from the file's bytes: Ready, or Broken when they make no thumbnail.
 ThumbResult thumbnailOfBytes(const QByteArray& bytes, bool jpeg, int box);

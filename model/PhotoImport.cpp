@@ -3,6 +3,7 @@
 #include "BookTypes.h"
 #include "Dialogs.h"
 #include "ExifOrientation.h"
+#include "FileNames.h"
 #include "JpegCodec.h"
 #include "PhotoImportParallel.h"
 #include "PhotoPool.h"
@@ -35,13 +36,35 @@ void clearNewIndex(const QString& img, int n, const QString& source)
     }
 }
 
-// Decodes the copy at full (or half) size, turns it upright and writes it back at quality 90.
-// The new file replaces the copy only once it is complete, so a failure keeps the copy.
-bool reencodeCopy(const QString& copy, int orientation)
+PictureRequest screenRequest()
 {
-    ImageLoadResult r = loadJpegFull(copy);
-    return r.ok() && applyExifOrientation(r.bitmap, orientation)
-        && writeJpegFile(r.bitmap, copy, kPoolJpegQuality);
+    PictureRequest rq = jpegScreenRequest(32);
+    rq.upright = true;
+    return rq;
+}
+
+PictureRequest copyRequest()
+{
+    PictureRequest rq = jpegFullRequest(24);
+    rq.upright = true;
+    return rq;
+}
+
+// The copy's encoded bytes grow beside the full bitmap while it is encoded.
+constexpr qint64 kEncodedShare = 2; // at most half of the bitmap's bytes
+
+// Decodes the copy's bytes at full (or half) size upright and writes them at quality 90. The
+// new file replaces the copy only once it is complete, so a failure keeps the copy.
+bool writeCopy(const PoolSource& source, const QString& copy)
+{
+    ImageLoadResult r = decodePicture(source.bytes, PictureFormat::Jpeg, copyRequest());
+    return r.ok() && writeJpegFile(r.bitmap, copy, kPoolJpegQuality);
+}
+
+bool writeBytes(const QByteArray& bytes, const QString& path)
+{
+    ReplacingFile f(path);
+    return f.open() && f.write(bytes.constData(), bytes.size()) && f.commit();
 }
 
 /// An import whose files could not be written (a full disk, a folder that refuses them) adds
@@ -66,27 +89,53 @@ int32_t typePageWidth(const QString& key)
 
 } // namespace
 
-// When the pool is rebuilt the source is the pool's own copy, already in its final form: it
-// keeps its pixels, since re-encoding it at every restart or project load would wear it down
-// and halve large copies again and again.
-bool makePoolCopy(const QString& source, const QString& copy, bool jpeg, int orientation)
+PictureProbe probePoolSource(const QByteArray& bytes, qint64 fileSize, bool jpeg)
 {
-    if (sameFile(source, copy))
-        return !jpeg || !orientationTurns(orientation) || reencodeCopy(copy, orientation);
-    if (!QFile::copy(source, copy))
-        return false;
-    // A read-only source gives a read-only copy, which the pool must be able to replace.
-    QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    return !jpeg || reencodeCopy(copy, orientation);
+    if (!jpeg)
+        return probePicture(bytes, fileSize, PictureFormat::Bmp, {});
+    // The screen picture is shrunk and kept while the copy is decoded, turned and encoded.
+    const PictureProbe screen = probePicture(bytes, fileSize, PictureFormat::Jpeg, screenRequest());
+    if (!screen.ok())
+        return screen;
+    PictureProbe copy = probePicture(bytes, fileSize, PictureFormat::Jpeg, copyRequest());
+    if (!copy.ok())
+        return copy;
+    const qint64 bitmap = qint64(copy.outputWidth) * copy.outputHeight * 3;
+    copy.peakBytes += qint64(screen.outputWidth) * screen.outputHeight * 4 + bitmap / kEncodedShare;
+    if (!peakFits(copy.peakBytes))
+        copy.error = QStringLiteral("importing the photo needs %1 MiB, more than the picture budget").arg(copy.peakBytes >> 20);
+    return copy;
+}
+
+PoolSource readPoolSource(const QString& path, bool jpeg)
+{
+    PictureBytes in = readPictureFile(path);
+    PoolSource s{std::move(in.bytes), jpeg, in.error};
+    if (s.ok())
+        s.error = probePoolSource(s.bytes, 0, jpeg).error;
+    return s;
 }
 
 // Empty on failure, so that nothing of the previous import is taken for this one.
-TBigBitmap decodePoolSource(const QString& path, bool jpeg, int orientation)
+TBigBitmap decodePoolSource(const PoolSource& source)
 {
-    ImageLoadResult r = jpeg ? loadJpegScaled(path, 32) : readBmpFile(path);
-    if (!r.ok() || !applyExifOrientation(r.bitmap, orientation))
+    if (!source.ok())
         return {};
-    return std::move(r.bitmap);
+    ImageLoadResult r = source.jpeg ? decodePicture(source.bytes, PictureFormat::Jpeg, screenRequest())
+                                    : decodePicture(source.bytes, PictureFormat::Bmp, {});
+    return r.ok() ? std::move(r.bitmap) : TBigBitmap();
+}
+
+// When the pool is rebuilt the source is the pool's own copy, already in its final form: it
+// keeps its pixels, since re-encoding it at every restart or project load would wear it down
+// and halve large copies again and again.
+bool makePoolCopy(const PoolSource& source, const QString& copy, bool rebuilding)
+{
+    if (rebuilding)
+        return !source.jpeg || !orientationTurns(readExifOrientation(source.bytes)) || writeCopy(source, copy);
+    if (QFile::exists(copy))
+        return false; // never over a file that belongs to no one we know
+    return source.jpeg ? writeCopy(source, copy) : writeBytes(source.bytes, copy);
 }
 
 int photoFileKind(const QString& path)
@@ -115,14 +164,19 @@ bool TForm2::FileExtSub(const QString& path, int hint)
     const bool rebuilding = sameFile(path, copy);
 
     main.busy.show();
-    const int orientation = jpeg ? readExifOrientationFile(path) : 0;
-    scratch = decodePoolSource(path, jpeg, orientation);
-    // A file that holds no picture (text, empty, another format, a cut-off header) makes no
-    // entry. The pool's own copy at a rebuild keeps its place, so that later numbers hold.
-    if (scratch.isNull() && !rebuilding) {
+    const PoolSource source = readPoolSource(path, jpeg);
+    scratch = decodePoolSource(source);
+    // A file that holds no picture (text, empty, another format, a cut-off header, a header
+    // claiming more than its data or than the budget) makes no entry. The pool's own copy at a
+    // rebuild keeps its place, so that later numbers hold.
+    if (scratch.isNull()) {
         main.busy.hide();
-        dialogs().showmess(kMsgPoolSourceUnreadable + QDir::toNativeSeparators(path));
-        return false;
+        dialogs().showmess(kMsgPoolSourceUnreadable + displayFileName(QDir::toNativeSeparators(path)));
+        if (!rebuilding)
+            return false;
+        main.pool.append(TInfos{picture ? kPoolPictureName : kPoolPhotoName, picture, 0, 0});
+        main.window.refreshPhotoStrip();
+        return true;
     }
     main.pool.append(TInfos{});
     TInfos& entry = main.pool[n];
@@ -138,7 +192,7 @@ bool TForm2::FileExtSub(const QString& path, int hint)
     if (!rebuilding)
         clearNewIndex(img, n, path);
     // At a rebuild the copy is the user's photo: its entry stays whatever else fails.
-    if (!makePoolCopy(path, copy, jpeg, orientation)) {
+    if (!makePoolCopy(source, copy, rebuilding)) {
         if (!rebuilding)
             return dropNewEntry(main, img, n, path, kMsgPoolCopyFailed);
         dialogs().showmess(kMsgPoolCopyFailed);
@@ -161,12 +215,26 @@ namespace qv {
 
 int32_t poolPageWidth(const QString& bookType) { return typePageWidth(bookType); }
 
+// The import workers' shared budget: the picture budget, however many of them there are.
+SharedPictureBudget& importBudget()
+{
+    static SharedPictureBudget shared;
+    return shared;
+}
+
 // The same steps as FileExtSub's for a JPEG, on bitmaps and bytes that belong to no one else.
+// The import's peak is told from the file's head and taken from the shared budget before the
+// file is read; a photo that cannot be prepared is left to FileExtSub, which says why.
 PreparedPhoto preparePoolPhoto(const QString& path, int32_t pageWidth, bool useMMX)
 {
     PreparedPhoto p;
-    const int orientation = readExifOrientationFile(path);
-    TBigBitmap b = decodePoolSource(path, true, orientation);
+    const PictureBytes head = readPictureHead(path);
+    const PictureProbe probe = head.ok() ? probePoolSource(head.bytes, head.fileSize, true) : PictureProbe{};
+    if (!head.ok() || !probe.ok())
+        return p;
+    const SharedPictureBudget::Share share = importBudget().take(probe.peakBytes);
+    const PoolSource source = readPoolSource(path, true);
+    TBigBitmap b = decodePoolSource(source);
     if (b.isNull())
         return p;
     p.srcWidth = b.width();
@@ -174,8 +242,8 @@ PreparedPhoto preparePoolPhoto(const QString& path, int32_t pageWidth, bool useM
     fitLongSide(b, pageWidth, false, useMMX);
     fitLongSide(b, pageWidth / 5, true, useMMX);
     p.thumb = std::move(b);
-    ImageLoadResult full = loadJpegFull(path);
-    if (full.ok() && applyExifOrientation(full.bitmap, orientation))
+    const ImageLoadResult full = decodePicture(source.bytes, PictureFormat::Jpeg, copyRequest());
+    if (full.ok())
         p.copy = encodeJpeg(full.bitmap, kPoolJpegQuality);
     return p;
 }

@@ -27,13 +27,28 @@ constexpr int poolGridRows(int poolSize) { return (poolSize + kPoolGridColumns -
 
 // The steps of an import (TForm2::FileExtSub), also timed on their own by the benchmarks.
 
+/// A source file read once: its decodes and its pool copy all come from these bytes, so that a
+/// file changing meanwhile cannot give a copy that differs from its thumbnail.
+struct PoolSource {
+    QByteArray bytes;
+    bool jpeg = false;
+    QString error; // set when it holds no picture the pool can take
+    bool ok() const { return error.isEmpty(); }
+};
+
+/// @brief Reads a source file within the picture budget and checks, from its header, that
+/// every decode the import makes of it (screen scale and copy) stays within the budget.
+PoolSource readPoolSource(const QString& path, bool jpeg);
+/// @brief What an import of the source holds at its peak; not ok when the import would refuse
+/// it. `bytes` may be the file's head (fileSize its size; 0: the bytes are the whole file).
+PictureProbe probePoolSource(const QByteArray& bytes, qint64 fileSize, bool jpeg);
 /// @brief The source as the pool sees it: a JPEG at its screen scale (32 bits) turned upright
-/// by `orientation`, a BMP at its own size. Empty when it cannot be decoded.
-TBigBitmap decodePoolSource(const QString& path, bool jpeg, int orientation);
-/// @brief Makes the pool copy: the source's bytes, a JPEG then decoded at full (or half) size,
-/// turned upright and re-encoded at quality 90. The pool's own copy met again by a rebuild
+/// by its EXIF orientation, a BMP at its own size. Empty when it cannot be decoded.
+TBigBitmap decodePoolSource(const PoolSource& source);
+/// @brief Writes the pool copy: a BMP's bytes as they are, a JPEG decoded at full (or half)
+/// size, turned upright and encoded at quality 90. The pool's own copy met again by a rebuild
 /// keeps its bytes unless it still has an orientation to turn. False when it failed (code 40).
-bool makePoolCopy(const QString& source, const QString& copy, bool jpeg, int orientation);
+bool makePoolCopy(const PoolSource& source, const QString& copy, bool rebuilding);
 
 /// @brief The JPEG copy of a pool entry read with loadJpegFull, for the printer bitmap; an
 /// empty bitmap with a reason when the index is outside the pool or the copy cannot be read.

@@ -1,5 +1,5 @@
 #include "PoolFiles.h"
-#include "JpegCodec.h"
+#include "PictureFile.h"
 
 namespace qv {
 
@@ -28,24 +28,30 @@ int jpegScaleFor(int width, int height)
 
 int jpegFullScaleFor(int width, int height) { return width + height > 4096 ? 2 : 1; }
 
-namespace {
-ImageLoadResult loadWithScale(const QString& path, int (*choose)(int, int), int bitsPerPixel)
-{
-    const JpegHeader h = readJpegHeaderFile(path);
-    if (!h.error.isEmpty())
-        return {TBigBitmap(), h.error};
-    return decodeJpegFile(path, choose(h.width, h.height), bitsPerPixel);
-}
-} // namespace
-
 ImageLoadResult loadJpegScaled(const QString& path, int bitsPerPixel)
 {
-    return loadWithScale(path, jpegScaleFor, bitsPerPixel);
+    return loadPicture(path, PictureFormat::Jpeg, jpegScreenRequest(bitsPerPixel));
 }
 
 ImageLoadResult loadJpegFull(const QString& path, int bitsPerPixel)
 {
-    return loadWithScale(path, jpegFullScaleFor, bitsPerPixel);
+    return loadPicture(path, PictureFormat::Jpeg, jpegFullRequest(bitsPerPixel));
+}
+
+PictureRequest jpegScreenRequest(int bitsPerPixel)
+{
+    PictureRequest rq;
+    rq.scaleFor = jpegScaleFor;
+    rq.bitsPerPixel = bitsPerPixel;
+    return rq;
+}
+
+PictureRequest jpegFullRequest(int bitsPerPixel)
+{
+    PictureRequest rq;
+    rq.scaleFor = jpegFullScaleFor;
+    rq.bitsPerPixel = bitsPerPixel;
+    return rq;
 }
 
 } // namespace qv

@@ -1,6 +1,6 @@
 #pragma once
 // Names of the photo pool's files in the work folder and the JPEG loading rules for them.
-#include "TBigBitmap.h"
+#include "PictureFile.h"
 #include <QString>
 
 namespace qv {
@@ -18,5 +18,8 @@ ImageLoadResult loadJpegScaled(const QString& path, int bitsPerPixel = 24);
 ImageLoadResult loadJpegFull(const QString& path, int bitsPerPixel = 24);
 /// @brief Decode scale of loadJpegFull: 2 when width + height > 4096, else 1.
 int jpegFullScaleFor(int width, int height);
+/// @brief The requests of loadJpegScaled and loadJpegFull, for bytes already read.
+PictureRequest jpegScreenRequest(int bitsPerPixel = 24);
+PictureRequest jpegFullRequest(int bitsPerPixel = 24);
 
 } // namespace qv

@@ -1,4 +1,5 @@
 #include "TImgListView.h"
+#include "FileNames.h"
 #include "Platform.h"
 #include <QContextMenuEvent>
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTimer>
-#include <QUrl>
 
 namespace qv {
 namespace {
@@ -131,12 +131,12 @@ TImgListView::TImgListView(QWidget* parent) : QListView(parent), list(this)
     });
 }
 
-bool TImgListView::goToPath(const QString& text)
+FolderState TImgListView::openPath(const QString& text)
 {
     QString path = text.trimmed();
     if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
         path = QDir::homePath() + path.mid(1);
-    return list.setFolder(path);
+    return list.openFolder(path);
 }
 
 void TImgListView::setThumbCache(const QString& folder, bool enabled)
@@ -179,15 +179,20 @@ int TImgListView::selectedCount() const { return int(selectionModel()->selectedI
 
 QRect TImgListView::iconRect(int row) const { return visualRect(list.index(row)); }
 
-bool TImgListView::defaultAction(int row)
+FolderState TImgListView::defaultAction(int row)
 {
     if (row < 0 || row >= count())
-        return false;
+        return FolderState::NoFolder;
     const ShellItem& it = item(row);
-    if (it.isFolder)
-        return goToPath(it.path);
-    platform().openUrl(QUrl::fromLocalFile(it.path).toString());
-    return true;
+    if (it.isFolder) {
+        const QString path = it.path; // the rows change when it opens
+        const FolderState state = openPath(path);
+        if (state == FolderState::Unreadable)
+            emit folderUnreadable(path);
+        return state;
+    }
+    platform().openUrl(fileUrl(it.path));
+    return FolderState::Readable;
 }
 
 QMenu* TImgListView::contextMenu(int row)
@@ -199,7 +204,7 @@ QMenu* TImgListView::contextMenu(int row)
     // A folder is shown itself, a file or the empty part of the list in the folder listed now.
     const QString shown = onItem && item(row).isFolder ? item(row).path : currentPath();
     menu->addAction(QStringLiteral("フォルダを開く"), this, [shown] {
-        platform().openUrl(QUrl::fromLocalFile(shown).toString());
+        platform().openUrl(fileUrl(shown));
     })->setEnabled(!shown.isEmpty());
     menu->addSeparator();
     bool photoSelected = false;

@@ -24,10 +24,12 @@ public:
     QString currentPath() const { return list.folder(); }
     /// @brief The folder's identity for the path box's history (its canonical path).
     QString currentFolderId() const { return list.folder(); }
-    /// @brief Opens the folder a text names ("~" is the home folder); false leaves the list.
-    bool goToPath(const QString& text);
-    bool goToFolderId(const QString& id) { return goToPath(id); }
-    void goToParent() { list.goUp(); }
+    /// @brief Opens the folder a text names ("~" is the home folder); anything but Readable
+    /// leaves the list as it was.
+    FolderState openPath(const QString& text);
+    bool goToPath(const QString& text) { return openPath(text) == FolderState::Readable; }
+    FolderState goToFolderId(const QString& id) { return openPath(id); }
+    FolderState goToParent() { return list.goUp(); }
     int thumbWidth() const { return list.thumbnailSize(); }
 
     // the items
@@ -40,8 +42,9 @@ public:
     int selectedCount() const;
     /// @brief The item's whole cell, which the thumbnail and the texts share.
     QRect iconRect(int row) const;
-    /// @brief Opens a folder in the list; hands a file to the system. True when something opened.
-    bool defaultAction(int row);
+    /// @brief Opens a folder in the list (when it cannot be read, the list stays and
+    /// folderUnreadable is emitted); hands a file to the system.
+    FolderState defaultAction(int row);
     /// @brief The right-click menu for the item at row (-1: the empty part of the list), as
     /// the right button shows it: open, show in the file manager, add the selected photos, refresh.
     QMenu* contextMenu(int row);
@@ -68,6 +71,8 @@ signals:
     void parentRequested();
     /// The menu's add entry: the same as the add button.
     void addRequested();
+    /// A folder opened from the list (double-click, Enter, the menu) cannot be read.
+    void folderUnreadable(const QString& path);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

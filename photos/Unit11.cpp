@@ -3,6 +3,8 @@
 #include "Unit11.h"
 #include "NamedWidget.h"
 #include "BmpCodec.h"
+#include "Dialogs.h"
+#include "FileNames.h"
 #include "PhotoPool.h"
 #include "Platform.h"
 #include "PoolBrowser.h"
@@ -227,6 +229,8 @@ void TimgFrame::wireList()
     connect(v, &TImgListView::openRequested, this, [this] { ImgListView1DblClick(); });
     connect(v, &TImgListView::parentRequested, this, [this] { ParentFolderClick(); });
     connect(v, &TImgListView::addRequested, this, [this] { photoAddClick(); });
+    connect(v, &TImgListView::folderUnreadable, this,
+            [this](const QString& path) { reportFolder(FolderState::Unreadable, path); });
     v->customDrawItem = [this](QPainter& p, int row, const QRect& r, const QColor& bg) {
         ImgListView1CustomDrawItem(p, row, r, bg);
     };
@@ -477,24 +481,38 @@ void TimgFrame::ComboBox3Click()
 {
     const QString text = ComboBox3->currentText();
     const int known = ComboBox3->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (known >= 0)
-        ImgListView1->goToFolderId(ComboBox3->itemData(known).toString());
-    else
-        ImgListView1->goToPath(text); // a text that names no folder leaves the list
+    // A text that names no folder leaves the list; so does one still being typed that names a
+    // folder which cannot be read, without a word until Enter.
+    if (known >= 0) {
+        const QString id = ComboBox3->itemData(known).toString();
+        const FolderState state = ImgListView1->goToFolderId(id);
+        if (!typingPath)
+            reportFolder(state, id);
+    } else {
+        ImgListView1->goToPath(text);
+    }
 }
 
 bool TimgFrame::ComboBox3KeyDown(int key)
 {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return false;
-    ImgListView1->goToPath(ComboBox3->currentText());
+    const QString text = ComboBox3->currentText();
+    reportFolder(ImgListView1->openPath(text), text);
     return true;
 }
 
 void TimgFrame::ParentFolderClick()
 {
-    ImgListView1->goToParent();
+    const QString here = ImgListView1->currentPath();
+    reportFolder(ImgListView1->goToParent(), parentFolder(here));
     addButtonOff();
+}
+
+void TimgFrame::reportFolder(FolderState state, const QString& path)
+{
+    if (state == FolderState::Unreadable)
+        dialogs().showmess(kMsgFolderUnreadable + displayFileName(QDir::toNativeSeparators(path.trimmed())));
 }
 
 bool TimgFrame::eventFilter(QObject* watched, QEvent* e)

@@ -1,6 +1,7 @@
 #pragma once
 // TimgFrame: the photo browser panel of the photo-choosing step. The folder list on the left,
 // the add and delete buttons in the middle, the chosen-photo grid (the photo pool) on the right.
+#include "FolderListing.h"
 #include "FrameParts.h"
 #include "MainState.h"
 #include <QFrame>
@@ -17,6 +18,8 @@ class TImgListView;
 class TPoolGrid;
 
 inline const QString kHintParentFolder = QStringLiteral("1つ上のフォルダへ");
+/// Shown, followed by the folder's path, for a folder whose contents cannot be read.
+inline const QString kMsgFolderUnreadable = QStringLiteral("フォルダを開けませんでした。フォルダ名=");
 
 class TimgFrame : public QFrame {
     Q_OBJECT
@@ -96,6 +99,8 @@ private:
     void setAddLook(AddLook look);
     void paintArrows(const QColor& colour);
     bool firstSelectedIsPhoto() const;
+    /// Says that a folder the user asked for cannot be read (the list stays as it was).
+    void reportFolder(FolderState state, const QString& path);
     bool acceptsListDrop(const QDropEvent& e) const;
     void dropOnPool(const QDropEvent& e);
     QImage cellPicture(const QString& file, const QSize& size);

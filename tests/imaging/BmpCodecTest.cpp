@@ -1,6 +1,7 @@
 // BMP reading of every variety in the test data, damaged input, and 24-bit writing.
 #include "BmpCodec.h"
 #include "ImageCompare.h"
+#include "PictureTestFiles.h"
 #include "TestEnv.h"
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 
 using namespace qv;
 using qv::test::imagesMatch;
+using qv::test::makeBmp;
 using qv::test::testData;
 
 namespace {
@@ -41,26 +43,6 @@ QImage widenedQt16(const QImage& qt, bool green6)
 
 quint32 le32(const QByteArray& b, int at) { return qFromLittleEndian<quint32>(b.constData() + at); }
 quint16 le16(const QByteArray& b, int at) { return qFromLittleEndian<quint16>(b.constData() + at); }
-
-// A BMP with a 40-byte info header around the given palette (B,G,R,0 entries) and pixel data.
-QByteArray makeBmp(qint32 width, qint32 height, int bitCount, int compression, const QByteArray& palette,
-                   const QByteArray& pixels)
-{
-    QByteArray b(54, '\0');
-    b[0] = 'B';
-    b[1] = 'M';
-    qToLittleEndian<quint32>(54 + palette.size() + pixels.size(), b.data() + 2);
-    qToLittleEndian<quint32>(54 + palette.size(), b.data() + 10);
-    qToLittleEndian<quint32>(40, b.data() + 14);
-    qToLittleEndian<qint32>(width, b.data() + 18);
-    qToLittleEndian<qint32>(height, b.data() + 22);
-    qToLittleEndian<quint16>(1, b.data() + 26);
-    qToLittleEndian<quint16>(bitCount, b.data() + 28);
-    qToLittleEndian<quint32>(compression, b.data() + 30);
-    qToLittleEndian<quint32>(pixels.size(), b.data() + 34);
-    qToLittleEndian<quint32>(palette.size() / 4, b.data() + 46);
-    return b + palette + pixels;
-}
 
 QByteArray bytes(std::initializer_list<int> values)
 {

@@ -1,7 +1,7 @@
 // JPEG decoding of real photos at every scale, colour spaces, and baseline encoding.
 #include "ImageCompare.h"
 #include "JpegCodec.h"
-#include "JpegTestFiles.h"
+#include "PictureTestFiles.h"
 #include "TestEnv.h"
 #include <QDir>
 #include <QFileInfo>

@@ -213,6 +213,21 @@ TEST_F(PhotoPool, FailuresShowTheirMessagesAndLoseNothing)
     }
 }
 
+// Every decode the import makes is checked before anything is added: a photo the screen
+// picture can be made of but not the copy (at this budget) is a photo that cannot be read.
+TEST_F(PhotoPool, APhotoOverTheBudgetIsUnreadableNotASaveFailure)
+{
+    const QString src = testData("photos/iphone_hdr_NO.jpg"); // 3264 x 2448: 408 x 306 on screen, 1632 x 1224 copied
+    setPictureByteBudget(6 << 20);
+    const bool added = doc.FileExtSub(src, 0);
+    setPictureByteBudget(0);
+    EXPECT_FALSE(added);
+    EXPECT_EQ(messages(), QStringList{"message: 画像が読み込めませんでした。ファイル名=" + src});
+    EXPECT_EQ(doc.gaCount(), 0);
+    EXPECT_TRUE(imgFiles().isEmpty());
+    import(src); // at the normal budget it is a photo like any other
+}
+
 TEST_F(PhotoPool, ImportsNothingItCannotName)
 {
     const QString png = baseDir() + "src/a.png";

@@ -2,6 +2,8 @@
 // chosen-photo grid's cells, deleting, drops from other programs, and folder navigation.
 #include "BrowserTestSupport.h"
 #include "PhotoPool.h"
+#include "PictureTestFiles.h"
+#include "Privileges.h"
 #include "PoolBrowser.h"
 #include "PoolGrid.h"
 #include "TImgListView.h"
@@ -12,7 +14,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QTest>
+#include <fcntl.h>
+#include <random>
 
 namespace qv::test {
 
@@ -304,6 +309,111 @@ TEST_F(PhotoBrowserTest, WalksFoldersWithThePathBoxTheParentButtonAndDoubleClick
     list().setCurrentIndex(list().items().index(rowOf(b + "inner")));
     QTest::keyClick(&list(), Qt::Key_Return);
     EXPECT_EQ(at(), b + "inner/") << "Enter opens the folder, Backspace goes up";
+}
+
+} // namespace qv::test
+
+namespace qv::test {
+
+// Typing a folder's path opens it at its last letter and starts its thumbnails; Enter then
+// opens the same folder again while they are being made. Every thumbnail still arrives.
+TEST_F(PhotoBrowserTest, ThumbnailsArriveAfterEnterOpensTheTypedFolderAgain)
+{
+    const QString dir = makeFolder("typed");
+    std::mt19937 rng(9);
+    JpegSpec spec;
+    spec.width = spec.height = 2000;
+    spec.progressive = true; // a slow thumbnail: the whole file is decoded even at 1/8
+    const QByteArray photo = makeJpeg(spec, [&](int, unsigned char* row) {
+        for (int x = 0; x < spec.width * 3; ++x)
+            row[x] = uchar(rng());
+    });
+    for (int i = 0; i < 4; ++i)
+        writeFile(dir + QString("p%1.jpg").arg(i), photo);
+    QLineEdit* box = frame->ComboBox3->lineEdit();
+    box->clear();
+    QTest::keyClicks(box, dir.chopped(1));
+    ASSERT_EQ(list().currentPath() + "/", dir) << "the list follows the typed text";
+    ASSERT_TRUE(waitUntil([&] { return list().items().thumbnailsInProgress() > 0; }));
+    QTest::keyClick(box, Qt::Key_Return);
+    auto allReady = [&] {
+        for (int r = 0; r < list().count(); ++r)
+            if (list().items().thumbState(r) != TImgListModel::ThumbReady)
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(waitUntil(allReady)) << "a thumbnail stayed blank";
+}
+
+// A folder whose contents cannot be read says so, and the list and the path box's history stay
+// as they were: from the path box, from a double-click in the list, and from the parent button.
+TEST_F(PhotoBrowserTest, AFolderThatCannotBeReadIsNamedAndChangesNothing)
+{
+    const QString a = makeFolder("A"), locked = makeFolder("A/locked").chopped(1);
+    writeFile(a + "p.jpg", readFile(photoData("Canon_40D.jpg")));
+    writeFile(locked + "/inside.jpg", readFile(photoData("Canon_40D.jpg")));
+    ASSERT_TRUE(list().goToPath(a));
+    ASSERT_TRUE(QFile::setPermissions(locked, {}));
+    const auto unlock = qScopeGuard([&] { QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner); });
+    const WithoutRootOverride asUser;
+    QComboBox* box = frame->ComboBox3;
+    box->lineEdit()->clear();
+    QTest::keyClicks(box->lineEdit(), locked.chopped(1)); // the list walks the folders on the way
+    ASSERT_EQ(list().currentPath() + "/", a);
+    const int history = box->count(), rows = list().count();
+    const QStringList said = {"message: フォルダを開けませんでした。フォルダ名=" + locked};
+    auto unchanged = [&](const char* how) {
+        EXPECT_EQ(script.messages, said) << how;
+        EXPECT_EQ(list().currentPath() + "/", a) << how;
+        EXPECT_EQ(list().count(), rows) << how;
+        EXPECT_EQ(box->count(), history) << how << ": the folder entered the history";
+        script.messages.clear();
+    };
+    QTest::keyClicks(box->lineEdit(), locked.right(1));
+    EXPECT_TRUE(script.messages.isEmpty()) << "nothing is said while the path is typed";
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    unchanged("Enter in the path box");
+    select({locked});
+    frame->ImgListView1DblClick();
+    unchanged("a double-click on it");
+
+    // A folder that may be entered but not read (no read permission): up from inside it.
+    const QString inner = makeFolder("A/closed/inner"), closed = a + "closed";
+    ASSERT_TRUE(list().goToPath(inner));
+    ASSERT_TRUE(QFile::setPermissions(closed, QFileDevice::ExeOwner));
+    const auto reopen = qScopeGuard([&] { QFile::setPermissions(closed, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner); });
+    const int innerHistory = box->count();
+    QTest::mouseClick(frame->Label1, Qt::LeftButton);
+    EXPECT_EQ(script.messages, QStringList{"message: フォルダを開けませんでした。フォルダ名=" + closed});
+    EXPECT_EQ(list().currentPath() + "/", inner);
+    EXPECT_EQ(box->count(), innerHistory);
+}
+
+// Names are bytes: one that is not UTF-8 (Latin-1 from an old camera, Windows-31J from an archive
+// made on Windows) is listed, named as well as its bytes allow, and added like any other.
+TEST_F(PhotoBrowserTest, PhotosWhoseNamesAreNotUtf8AreListedAndAdded)
+{
+    const QString dir = makeFolder("names");
+    const QByteArray photo = readFile(photoData("Canon_40D.jpg"));
+    for (const QByteArray name : {QByteArray("caf\xe9.jpg"), QByteArray("\x8e\xca\x90^.jpg")}) {
+        QFile f;
+        const int fd = ::open((QFile::encodeName(dir) + name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(f.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        ASSERT_EQ(f.write(photo), photo.size());
+    }
+    ASSERT_TRUE(list().goToPath(dir));
+    ASSERT_EQ(list().count(), 2) << "a name that is not UTF-8 is left out";
+    QStringList names;
+    for (int r = 0; r < list().count(); ++r) {
+        names << list().item(r).displayName;
+        list().setItemSelected(r, true);
+    }
+    names.sort();
+    EXPECT_EQ(names, QStringList({QString::fromUtf8("caf\xef\xbf\xbd.jpg"), QString::fromUtf8("写真.jpg")}));
+    frame->photoAddClick();
+    EXPECT_TRUE(script.messages.isEmpty()) << script.messages.join('\n').toStdString();
+    EXPECT_EQ(form->state.pool.size(), 2);
 }
 
 } // namespace qv::test

@@ -1,5 +1,6 @@
 // Test main: an offscreen application with a fixed locale, no pauses, headless dialogs,
 // and a fresh temporary base directory for every test.
+#include "ChildProcess.h"
 #include "Pause.h"
 #include "SafeAssert.h"
 #include <QApplication>
@@ -30,6 +31,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     qv::setPauseScale(0);
     qv::setSafeAssertHandler([](const char* what) { ADD_FAILURE() << "internal check failed: " << what; });
+    if (const int child = qv::test::runChildFromCommandLine(argc, argv); child >= 0)
+        return child;
     testing::InitGoogleMock(&argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new FreshBaseDir);
     return RUN_ALL_TESTS();

@@ -1,5 +1,6 @@
-#include "JpegTestFiles.h"
+#include "PictureTestFiles.h"
 #include <QtEndian>
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -81,6 +82,51 @@ QByteArray withRepeatedLastScan(const QByteArray& jpeg, int times)
         return jpeg;
     const QByteArray scan = jpeg.mid(sos, eoi - sos);
     return jpeg.left(eoi) + scan.repeated(times) + jpeg.mid(eoi);
+}
+
+QByteArray makeBmp(qint32 width, qint32 height, int bitCount, int compression, const QByteArray& palette,
+                   const QByteArray& pixels)
+{
+    QByteArray b(54, '\0');
+    b[0] = 'B';
+    b[1] = 'M';
+    qToLittleEndian<quint32>(54 + palette.size() + pixels.size(), b.data() + 2);
+    qToLittleEndian<quint32>(54 + palette.size(), b.data() + 10);
+    qToLittleEndian<quint32>(40, b.data() + 14);
+    qToLittleEndian<qint32>(width, b.data() + 18);
+    qToLittleEndian<qint32>(height, b.data() + 22);
+    qToLittleEndian<quint16>(1, b.data() + 26);
+    qToLittleEndian<quint16>(bitCount, b.data() + 28);
+    qToLittleEndian<quint32>(compression, b.data() + 30);
+    qToLittleEndian<quint32>(pixels.size(), b.data() + 34);
+    qToLittleEndian<quint32>(palette.size() / 4, b.data() + 46);
+    return b + palette + pixels;
+}
+
+QByteArray forgedJpeg(int width, int height, bool progressive)
+{
+    JpegSpec spec;
+    spec.input = JCS_GRAYSCALE;
+    spec.stored = JCS_GRAYSCALE;
+    spec.progressive = progressive;
+    const unsigned char grey[1] = {100};
+    return withFrameSize(makeUniformJpeg(spec, grey), width, height);
+}
+
+QByteArray manyScansJpeg(int width, int height, int scans)
+{
+    return withRepeatedLastScan(forgedJpeg(width, height, true), scans - 1);
+}
+
+QByteArray runsBmp(int width, int height)
+{
+    QByteArray row;
+    for (int left = width; left > 0; left -= 255)
+        row.append(char(std::min(left, 255))).append('\1');
+    row.append('\0').append('\0'); // end of line
+    QByteArray palette(8, '\0');
+    palette[4] = char(50), palette[5] = char(100), palette[6] = char(200);
+    return makeBmp(width, height, 8, 1, palette, row.repeated(height) + QByteArray("\0\1", 2));
 }
 
 } // namespace qv::test

@@ -1,5 +1,6 @@
 #pragma once
-// Generated JPEG files for the codec tests, made with libjpeg's compressor.
+// Generated picture files for the tests: JPEG files made with libjpeg's compressor, BMP files
+// written byte by byte, and hostile files of both (forged sizes, endless scans, RLE bombs).
 #include <QByteArray>
 #include <cstdio>
 #include <functional>
@@ -27,5 +28,20 @@ int findFrameMarker(const QByteArray& jpeg);
 QByteArray withFrameSize(QByteArray jpeg, int width, int height);
 /// @brief Repeats the last scan (SOS to EOI) `times` more times.
 QByteArray withRepeatedLastScan(const QByteArray& jpeg, int times);
+
+/// @brief A BMP with a 40-byte info header around the given palette (B,G,R,0 entries) and
+/// pixel data.
+QByteArray makeBmp(qint32 width, qint32 height, int bitCount, int compression, const QByteArray& palette,
+                   const QByteArray& pixels);
+
+// Hostile files: small files that claim large pictures.
+
+/// @brief A 16 x 16 grey JPEG (about 300 bytes) whose header claims width x height.
+QByteArray forgedJpeg(int width, int height, bool progressive);
+/// @brief A forged progressive JPEG whose last scan comes `scans` times in all.
+QByteArray manyScansJpeg(int width, int height, int scans);
+/// @brief An 8-bit RLE BMP of one colour, every row runs of 255 pixels: about 160 bytes a row
+/// for 20000 pixels, every pixel honestly described.
+QByteArray runsBmp(int width, int height);
 
 } // namespace qv::test
