@@ -119,8 +119,9 @@ TEST(JpegHostile, HeadersClaimingFarMoreThanTheirDataAreRefused)
         const QByteArray jpeg = qv::test::forgedJpeg(c.width, c.height, c.progressive);
         const ImageLoadResult r = decodeJpeg(jpeg, c.scale);
         EXPECT_EQ(r.ok(), !c.refused) << c.width << "x" << c.height << ": " << r.error.toStdString();
-        if (c.refused)
+        if (c.refused) {
             EXPECT_TRUE(r.error.contains("holds only")) << r.error.toStdString();
+        }
         EXPECT_EQ(probeJpeg(jpeg, 0, [&](int, int) { return c.scale; }, 24).ok(), !c.refused);
     }
     // Honest data for as many pixels decodes: 16384 x 12288 of one colour is 3 MB.

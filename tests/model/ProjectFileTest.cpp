@@ -670,8 +670,9 @@ TEST(ProjectSave, ReplacesNoFileItDidNotMake)
         EXPECT_EQ(listing(dir), (QStringList{kept, "book.qvp"})) << noLinks;
         EXPECT_EQ(readBytes(dir + "book.qvp"), "mine");
         EXPECT_EQ(readBytes(dir + kept), previous);
-        if (noLinks)
+        if (noLinks) {
             ASSERT_TRUE(QFile::rename(dir + kept, book));
+        }
     }
 
     // A save killed after linking leaves book.BAK as a second name of the book itself: the next

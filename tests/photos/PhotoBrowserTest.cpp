@@ -395,7 +395,7 @@ TEST_F(PhotoBrowserTest, PhotosWhoseNamesAreNotUtf8AreListedAndAdded)
 {
     const QString dir = makeFolder("names");
     const QByteArray photo = readFile(photoData("Canon_40D.jpg"));
-    for (const QByteArray name : {QByteArray("caf\xe9.jpg"), QByteArray("\x8e\xca\x90^.jpg")}) {
+    for (const QByteArray& name : {QByteArray("caf\xe9.jpg"), QByteArray("\x8e\xca\x90^.jpg")}) {
         QFile f;
         const int fd = ::open((QFile::encodeName(dir) + name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ASSERT_GE(fd, 0);
