@@ -3,6 +3,7 @@
 #include "FontSetup.h"
 #include "Platform.h"
 #include "ProcessStart.h"
+#include "QtTranslations.h"
 #include "Unit1.h"
 #include "WidgetDialogs.h"
 #include <QApplication>
@@ -30,6 +31,7 @@ int main(int argc, char* argv[])
     // the message box of a second copy. No window exists before the single-instance check.
     QApplication app(argc, argv);
     qv::installFontSubstitutions();
+    qv::installQtTranslations(app);
     const QString baseDirectory = qv::platform().baseDirectory();
 
     qv::WidgetDialogs widgetDialogs;
