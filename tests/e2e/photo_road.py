@@ -372,7 +372,9 @@ class Road:
             if not box:
                 return
             self.shot_screen(step)
-            buttons = ax.find_all(box[0], roles=["push button"], match=lambda a: ax.name(a) in answer)
+            # Qt's Japanese buttons carry their mnemonic as "いいえ(&N)"
+            plain = lambda a: re.sub(r"\(&?\w\)$", "", ax.name(a)).replace("&", "")
+            buttons = ax.find_all(box[0], roles=["push button"], match=lambda a: plain(a) in answer)
             ax.press(self.ptr, buttons[0]) if buttons else self.ptr.key("Return")
             time.sleep(0.5)
 
