@@ -1,7 +1,7 @@
 """Finds the program's controls the way a screen reader does, by accessible name over AT-SPI,
 and works them from outside: the control's own action where it offers one, otherwise the mouse
 at the control's place on the screen (xdotool). Runs inside a D-Bus session of its own."""
-import os, subprocess, sys, time
+import os, re, subprocess, sys, time
 
 import gi
 gi.require_version("Atspi", "2.0")
@@ -45,6 +45,12 @@ def poll(get, timeout=20.0, step=0.2):
 
 def name(acc):
     return (acc.get_name() or "").strip()
+
+
+def caption(acc):
+    """A button's name without its keyboard mnemonic: "&No" and Qt's Japanese "いいえ(&N)" both
+    read as the word the user sees."""
+    return re.sub(r"\(&?\w\)$", "", name(acc)).replace("&", "")
 
 
 def role(acc):

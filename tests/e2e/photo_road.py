@@ -357,7 +357,7 @@ class Road:
 
     def quit(self, step):
         self.click("終了", ["label"])
-        self.answer_questions(step, ("いいえ", "No", "&No"))   # the book was saved: nothing to keep
+        self.answer_questions(step, ("いいえ", "No"))   # the book was saved: nothing to keep
         try:
             self.prog.wait(timeout=60)
         except subprocess.TimeoutExpired:
@@ -365,16 +365,14 @@ class Road:
         check(self.prog.returncode == 0, "the program exits normally")
         check(wait_for(lambda: not os.path.exists(self.work), 10), "the work folder is gone after quitting")
 
-    def answer_questions(self, step, answer=("はい", "Yes", "&Yes", "OK")):
+    def answer_questions(self, step, answer=("はい", "Yes", "OK")):
         """Answers any message box the program shows within a few seconds."""
         for _ in range(3):
             box = ax.poll(lambda: ax.find_all(self.app, roles=["dialog", "alert"]), 3)
             if not box:
                 return
             self.shot_screen(step)
-            # Qt's Japanese buttons carry their mnemonic as "いいえ(&N)"
-            plain = lambda a: re.sub(r"\(&?\w\)$", "", ax.name(a)).replace("&", "")
-            buttons = ax.find_all(box[0], roles=["push button"], match=lambda a: plain(a) in answer)
+            buttons = ax.find_all(box[0], roles=["push button"], match=lambda a: ax.caption(a) in answer)
             ax.press(self.ptr, buttons[0]) if buttons else self.ptr.key("Return")
             time.sleep(0.5)
 
